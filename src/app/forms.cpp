@@ -1,0 +1,90 @@
+#include "forms.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
+
+#include <stdexcept>
+
+namespace app {
+
+Form::Form(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags)
+{
+    setAttribute(Qt::WA_DeleteOnClose, false); // the registry decides when it goes
+}
+
+void Form::closeEvent(QCloseEvent* event)
+{
+    bool cancel = false;
+    onQueryUnload(cancel);
+    if (cancel) {
+        event->ignore();
+        return;
+    }
+    onUnload();
+    event->accept();
+    if (forms_)
+        forms_->forget(this);
+}
+
+Forms::~Forms()
+{
+    for (const QPointer<Form>& form : std::as_const(loaded_))
+        delete form.data();
+}
+
+void Forms::define(const QString& name, Factory factory) { factories_.insert(name, std::move(factory)); }
+
+Form& Forms::load(const QString& name)
+{
+    if (Form* form = loaded_.value(name))
+        return *form;
+    const auto factory = factories_.constFind(name);
+    if (factory == factories_.cend())
+        throw std::logic_error("no window is defined as " + name.toStdString());
+    std::unique_ptr<Form> created = (*factory)();
+    Form* form = created.release();
+    form->forms_ = this;
+    form->name_ = name;
+    loaded_.insert(name, form);
+    form->onLoad();
+    return *form;
+}
+
+bool Forms::show(const QString& name)
+{
+    if (!isDefined(name))
+        return false;
+    Form& form = load(name);
+    if (!form.shownOnce_) {
+        form.shownOnce_ = true;
+        form.ensurePolished();
+        if (form.layout())
+            form.layout()->activate();
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            form.move(area.center() - QPoint(form.width() / 2, form.height() / 2));
+        }
+    }
+    form.show();
+    form.raise();
+    form.activateWindow();
+    return true;
+}
+
+void Forms::unload(const QString& name)
+{
+    if (Form* form = loaded_.value(name))
+        form->close();
+}
+
+void Forms::forget(Form* form)
+{
+    loaded_.remove(form->name_);
+    form->forms_ = nullptr;
+    form->hide();
+    form->deleteLater();
+}
+
+} // namespace app

@@ -1,0 +1,38 @@
+#include "app/forms.h"
+#include "app/main_window.h"
+#include "platform/fonts.h"
+#include "platform/host_platform.h"
+
+#include <QApplication>
+#include <QIcon>
+
+namespace {
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48, 128})
+        icon.addFile(QStringLiteral(":/pictures/icon-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vesperon"));
+    QApplication::setApplicationDisplayName(QString()); // titles are the windows' own
+    QApplication::setWindowIcon(programIcon());
+    platform::installFontFallbacks();
+
+    platform::HostPlatform host;
+    platform::Platform platform = host.platform();
+
+    app::Forms forms;
+    forms.define(app::MainWindow::kName,
+                 [&] { return std::make_unique<app::MainWindow>(platform, forms); });
+    forms.show(app::MainWindow::kName);
+
+    return QApplication::exec();
+}

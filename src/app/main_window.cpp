@@ -1,0 +1,223 @@
+#include "main_window.h"
+
+#include "platform/colours.h"
+#include "platform/command_button.h"
+#include "platform/twips.h"
+#include "schedule/shutdown_commands.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace app {
+
+using platform::twipsRect;
+
+namespace {
+
+constexpr std::uint32_t kRed = 0x000000ff;
+constexpr std::uint32_t kInactiveBorder = 0x8000000b;
+
+const QString kNotes = QStringLiteral("预设按钮交给系统计时，关闭本工具后仍会按时关机。");
+
+template <class W> W* place(W* widget, const char* name, const QRect& rect)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(rect);
+    return widget;
+}
+
+void setTextColour(QWidget* widget, std::uint32_t value)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, platform::colourFromValue(value));
+    widget->setPalette(palette);
+}
+
+void fillBackground(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+// ---- ClickLabel, ClientArea ------------------------------------------------
+
+void ClickLabel::mousePressEvent(QMouseEvent* event)
+{
+    pressed_ = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    pressed_ = false;
+    event->accept();
+    if (click && onClick)
+        onClick();
+}
+
+void ClientArea::setPicture(const QPixmap& picture)
+{
+    picture_ = picture;
+    update();
+}
+
+void ClientArea::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (!picture_.isNull())
+        painter.drawPixmap(0, 0, picture_); // natural size, cut off at the edges
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
+    painter.drawLine(platform::twipsPoint(0, 2880), platform::twipsPoint(3720, 2880));
+    painter.drawLine(platform::twipsPoint(0, 3360), platform::twipsPoint(3600, 3360));
+}
+
+// ---- MainWindow ------------------------------------------------------------
+
+MainWindow::MainWindow(platform::Platform& platform, Forms& forms)
+    : Form(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                        | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      platform_(platform), forms_(forms)
+{
+    setObjectName(kName);
+    setWindowTitle(kTitle);
+    buildControls();
+    connectHandlers();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildControls()
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Each menu item is a command of its own on the bar, with no submenu.
+    menuBar = new QMenuBar(this);
+    menuBar->setNativeMenuBar(false);
+    换肤 = menuBar->addAction(QStringLiteral("换肤"));
+    留言 = menuBar->addAction(QStringLiteral("给我工资"));
+    说明 = menuBar->addAction(QStringLiteral("说明"));
+    关于 = menuBar->addAction(QStringLiteral("关于"));
+    layout->setMenuBar(menuBar);
+
+    client = new ClientArea(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(platform::twipsSize(3690, 4170));
+    layout->addWidget(client);
+
+    Frame1 = place(new QGroupBox(QStringLiteral("时间设定（秒）"), client), "Frame1", twipsRect(120, 120, 1935, 855));
+    fillBackground(Frame1, platform::colourFromValue(kInactiveBorder));
+    Text1 = place(new platform::TextBox(Frame1), "Text1", twipsRect(120, 360, 1695, 270));
+    Text1->QLineEdit::setText(QStringLiteral("60"));
+    // A box for seconds: keys go straight to it, not through an input method.
+    Text1->setAttribute(Qt::WA_InputMethodEnabled, false);
+    Text1->setInputMethodHints(Qt::ImhDigitsOnly);
+
+    Frame2 = place(new QGroupBox(QStringLiteral("选择模式"), client), "Frame2", twipsRect(2160, 120, 1455, 855));
+    fillBackground(Frame2, platform::systemColour(15));
+    Option1 = place(new QRadioButton(QStringLiteral("关机"), Frame2), "Option1", twipsRect(120, 240, 1095, 255));
+    Option2 = place(new QRadioButton(QStringLiteral("重启"), Frame2), "Option2", twipsRect(120, 480, 975, 375));
+
+    auto button = [this](const char* name, const char* caption, const QRect& rect) {
+        return place(new platform::CommandButton(QString::fromUtf8(caption), client), name, rect);
+    };
+    Command2 = button("Command2", "六十秒关机", twipsRect(120, 960, 1095, 375));
+    Command7 = button("Command7", "30分钟关机", twipsRect(1320, 960, 1095, 375));
+    Command3 = button("Command3", "1小时关机", twipsRect(2520, 960, 1095, 375));
+    Command8 = button("Command8", "2小时关机", twipsRect(120, 1440, 1095, 375));
+    Command4 = button("Command4", "3小时关机", twipsRect(1320, 1440, 1095, 375));
+    Command9 = button("Command9", "5小时关机", twipsRect(2520, 1440, 1095, 375));
+    Command6 = button("Command6", "取消快捷按钮关机", twipsRect(120, 1920, 3495, 255));
+    Command1 = button("Command1", "开始计时", twipsRect(120, 2280, 975, 495));
+    Command10 = button("Command10", "立刻关机", twipsRect(1200, 2280, 1215, 495));
+    Command5 = button("Command5", "最小化到任务栏", twipsRect(2520, 2280, 1095, 495));
+
+    Label2 = place(new QLabel(client), "Label2", twipsRect(0, 3000, 3615, 255));
+
+    Label1 = place(new QLabel(kNotes, client), "Label1", twipsRect(0, 3480, 3375, 615));
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setTextColour(Label1, kRed);
+
+    Label3 = place(new ClickLabel(QStringLiteral("检查更新"), client), "Label3", twipsRect(2880, 3840, 720, 255));
+    QFont label3Font(QStringLiteral("微软雅黑"));
+    label3Font.setPointSize(9);
+    label3Font.setBold(true);
+    Label3->setFont(label3Font);
+    setTextColour(Label3, kRed);
+    Label3->setCursor(Qt::PointingHandCursor);
+    Label3->adjustSize(); // sized to its text
+
+    // Holds the skin name; it stands beyond the right edge and is never seen,
+    // so it is kept out of sight and out of the keyboard order altogether.
+    Text2 = place(new platform::TextBox(client), "Text2", twipsRect(7920, 2640, 2415, 495));
+    Text2->QLineEdit::setText(QStringLiteral("星空"));
+    Text2->hide();
+
+    client->setPicture(QPixmap(QStringLiteral(":/pictures/background.jpg")));
+
+    // Keyboard order; frames and labels take no focus.
+    QWidget* order[] = {Text1,    Command1, Option1,  Option2,  Command2, Command3, Command4,
+                        Command5, Command6, Command7, Command8, Command9, Command10};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    Text1->setFocus();
+
+    auto& timers = platform_.timers;
+    Timer1 = timers.create(QStringLiteral("main.Timer1"), 1000, false, platform::TimerPrecision::Precise);
+    Timer2 = timers.create(QStringLiteral("main.Timer2"), 30, true);
+    ULD = timers.create(QStringLiteral("main.ULD"), 30, false);
+}
+
+void MainWindow::connectHandlers()
+{
+    Timer2->onTimer = [this] { onTimer2Timer(); };
+    Label3->onClick = [this] { onLabel3Click(); };
+    connect(换肤, &QAction::triggered, this, [this] { on换肤Click(); });
+    connect(关于, &QAction::triggered, this, [this] { on关于Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { onCommand2Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { onCommand3Click(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { onCommand4Click(); });
+    connect(Command6, &QPushButton::clicked, this, [this] { onCommand6Click(); });
+    connect(Command7, &QPushButton::clicked, this, [this] { onCommand7Click(); });
+    connect(Command8, &QPushButton::clicked, this, [this] { onCommand8Click(); });
+    connect(Command9, &QPushButton::clicked, this, [this] { onCommand9Click(); });
+    connect(Command10, &QPushButton::clicked, this, [this] { onCommand10Click(); });
+}
+
+void MainWindow::onLoad() {}
+
+void MainWindow::onTimer2Timer()
+{
+    const platform::Clock& clock = platform_.clock;
+    Label2->setText(kClockPrefix + clock.generalText(clock.now()));
+}
+
+void MainWindow::onLabel3Click() { forms_.show(QStringLiteral("Form2")); }
+void MainWindow::on换肤Click() { forms_.show(QStringLiteral("Form1")); }
+void MainWindow::on关于Click() { forms_.show(QStringLiteral("GY")); }
+
+void MainWindow::onCommand2Click() { schedule::issue(platform_.shell, schedule::kShutdownIn60s); }
+void MainWindow::onCommand7Click() { schedule::issue(platform_.shell, schedule::kShutdownIn30min); }
+void MainWindow::onCommand3Click() { schedule::issue(platform_.shell, schedule::kShutdownIn1h); }
+void MainWindow::onCommand8Click() { schedule::issue(platform_.shell, schedule::kShutdownIn2h); }
+void MainWindow::onCommand4Click() { schedule::issue(platform_.shell, schedule::kShutdownIn3h); }
+void MainWindow::onCommand9Click() { schedule::issue(platform_.shell, schedule::kShutdownIn5h); }
+void MainWindow::onCommand6Click() { schedule::issue(platform_.shell, schedule::kAbortShutdown); }
+
+void MainWindow::onCommand10Click() { schedule::shutDownNowAfterAsking(platform_.messages, platform_.shell); }
+
+} // namespace app

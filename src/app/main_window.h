@@ -1,0 +1,114 @@
+#pragma once
+// The main window: the custom countdown's two frames, the preset shutdown
+// buttons, the clock line and the notes, under a menu bar of four commands.
+
+#include "app/forms.h"
+#include "platform/platform.h"
+#include "platform/text_box.h"
+
+#include <QLabel>
+#include <QPixmap>
+
+#include <memory>
+
+class QAction;
+class QGroupBox;
+class QMenuBar;
+class QPushButton;
+class QRadioButton;
+
+namespace app {
+
+// A label that reports a click (press and release over it).
+class ClickLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    std::function<void()> onClick;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool pressed_ = false;
+};
+
+// The client area: draws the window's picture and its two rules under the
+// controls.
+class ClientArea : public QWidget {
+public:
+    using QWidget::QWidget;
+    void setPicture(const QPixmap& picture);
+    const QPixmap& picture() const { return picture_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap picture_;
+};
+
+class MainWindow : public Form {
+public:
+    static inline const QString kName = QStringLiteral("main");
+    static inline const QString kTitle = QStringLiteral("<Tolvane> 关机工具 ");
+    static inline const QString kClockPrefix = QStringLiteral("<Tolvane>当前时间：");
+
+    MainWindow(platform::Platform& platform, Forms& forms);
+    ~MainWindow() override;
+
+    void onLoad() override;
+
+    // Controls, named as in the window's design.
+    QMenuBar* menuBar = nullptr;
+    QAction* 换肤 = nullptr;
+    QAction* 留言 = nullptr;
+    QAction* 说明 = nullptr;
+    QAction* 关于 = nullptr;
+    ClientArea* client = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    platform::TextBox* Text1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command6 = nullptr;
+    QPushButton* Command7 = nullptr;
+    QPushButton* Command8 = nullptr;
+    QPushButton* Command9 = nullptr;
+    QPushButton* Command10 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    ClickLabel* Label3 = nullptr;
+    platform::TextBox* Text2 = nullptr;
+    std::unique_ptr<platform::Timer> Timer1;
+    std::unique_ptr<platform::Timer> Timer2;
+    std::unique_ptr<platform::Timer> ULD;
+
+    // Event handlers.
+    void onTimer2Timer();
+    void onLabel3Click();
+    void on换肤Click();
+    void on关于Click();
+    void onCommand2Click();
+    void onCommand3Click();
+    void onCommand4Click();
+    void onCommand6Click();
+    void onCommand7Click();
+    void onCommand8Click();
+    void onCommand9Click();
+    void onCommand10Click();
+
+private:
+    void buildControls();
+    void connectHandlers();
+
+    platform::Platform& platform_;
+    Forms& forms_;
+};
+
+} // namespace app

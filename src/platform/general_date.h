@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+namespace platform {
+
+// The locale's long time format with its time-zone part taken out.
+QString longTimeFormatWithoutZone(const QLocale& locale);
+
+// The general text form of a date and time in `locale`: short date, one
+// space, long time without a time zone; at exactly midnight (to the second)
+// the date alone. `timeFormat` is longTimeFormatWithoutZone(locale), passed in
+// so that a caller formatting many times can work it out once.
+QString formatGeneralDate(const QDateTime& when, const QLocale& locale, const QString& timeFormat);
+QString formatGeneralDate(const QDateTime& when, const QLocale& locale);
+
+} // namespace platform

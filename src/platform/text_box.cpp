@@ -1,0 +1,91 @@
+#include "text_box.h"
+
+#include <QKeyEvent>
+#include <QScopedValueRollback>
+
+namespace platform {
+
+namespace {
+
+// The character code a key press types, or -1 when it types none.
+int typedCode(const QKeyEvent& event)
+{
+    switch (event.key()) {
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Escape: return 27;
+    default: break;
+    }
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return -1; // a shortcut, not typing
+    const QString text = event.text();
+    if (text.isEmpty() || text.at(0).category() == QChar::Other_Control)
+        return -1;
+    return text.at(0).unicode();
+}
+
+} // namespace
+
+TextBox::TextBox(QWidget* parent) : QLineEdit(parent)
+{
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (!settingText_)
+            raiseChange();
+    });
+}
+
+void TextBox::setText(const QString& text)
+{
+    {
+        QScopedValueRollback guard(settingText_, true);
+        QLineEdit::setText(text);
+    }
+    raiseChange();
+}
+
+void TextBox::raiseChange()
+{
+    if (onChange)
+        onChange();
+}
+
+void TextBox::keyPressEvent(QKeyEvent* event)
+{
+    int code = typedCode(*event);
+    if (code >= 0 && onKeyPress) {
+        onKeyPress(code);
+        if (code == 0) {
+            event->accept();
+            return;
+        }
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TextBox::inputMethodEvent(QInputMethodEvent* event)
+{
+    const QString commit = event->commitString();
+    if (!onKeyPress || commit.isEmpty()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    // Text composed with an input method is typed too: filter it character
+    // by character like keys.
+    QString kept;
+    for (const QChar c : commit) {
+        int code = c.unicode();
+        onKeyPress(code);
+        if (code != 0)
+            kept.append(c);
+    }
+    if (kept == commit) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
+    QLineEdit::inputMethodEvent(&filtered);
+}
+
+} // namespace platform

@@ -1,0 +1,240 @@
+// Platform layer: how shutdown lines become logind calls, the general date
+// text, and the text box's change and key events.
+
+#include "platform/general_date.h"
+#include "platform/shutdown_line.h"
+#include "platform/text_box.h"
+#include "platform/twips.h"
+
+#include <QDBusArgument>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace platform;
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+
+private slots:
+    void acceptedLinesMapToRequests_data();
+    void acceptedLinesMapToRequests();
+    void refusedLines_data();
+    void refusedLines();
+    void scheduleCallCarriesTypeAndAbsoluteMicroseconds();
+    void cancelCallHasNoArguments();
+
+    void generalDateText_data();
+    void generalDateText();
+    void longTimeFormatLosesOnlyTheZone();
+
+    void twipsConvertAtFifteenPerPixel();
+
+    void textBoxRaisesChangeForEverySet();
+    void textBoxChangeRunsNestedInsideSetText();
+    void textBoxKeyFilterSeesTypedCharactersOnly();
+};
+
+void TestPlatform::acceptedLinesMapToRequests_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<uint>("seconds");
+    const int schedule = int(ShutdownRequest::Kind::Schedule);
+    for (const uint n : {0u, 3u, 60u, 1800u, 3600u, 7200u, 10800u, 18000u})
+        QTest::addRow("-s -t %u", n) << QStringLiteral("cmd.exe /c shutdown -s -t %1").arg(n) << schedule
+                                     << "poweroff" << n;
+    QTest::newRow("-r -t 3") << "cmd.exe /c shutdown -r -t 3" << schedule << "reboot" << 3u;
+    QTest::newRow("largest delay") << "cmd.exe /c shutdown -s -t 315360000" << schedule << "poweroff" << 315360000u;
+    QTest::newRow("leading zeros") << "cmd.exe /c shutdown -s -t 0060" << schedule << "poweroff" << 60u;
+    QTest::newRow("-a") << "cmd.exe /c shutdown -a" << int(ShutdownRequest::Kind::Cancel) << "" << 0u;
+}
+
+void TestPlatform::acceptedLinesMapToRequests()
+{
+    QFETCH(QString, line);
+    QFETCH(int, kind);
+    QFETCH(QString, type);
+    QFETCH(uint, seconds);
+    const auto request = parseShutdownLine(line);
+    QVERIFY(request);
+    QCOMPARE(int(request->kind), kind);
+    QCOMPARE(request->type, type);
+    QCOMPARE(request->seconds, seconds);
+}
+
+void TestPlatform::refusedLines_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::newRow("empty") << "";
+    QTest::newRow("no cmd.exe") << "shutdown -s -t 60";
+    QTest::newRow("other program") << "cmd.exe /c start http://example.org/";
+    QTest::newRow("other switch") << "cmd.exe /c shutdown -h";
+    QTest::newRow("log off") << "cmd.exe /c shutdown -l";
+    QTest::newRow("missing number") << "cmd.exe /c shutdown -s -t";
+    QTest::newRow("empty number") << "cmd.exe /c shutdown -s -t ";
+    QTest::newRow("negative") << "cmd.exe /c shutdown -s -t -5";
+    QTest::newRow("plus sign") << "cmd.exe /c shutdown -s -t +5";
+    QTest::newRow("fraction") << "cmd.exe /c shutdown -s -t 1.5";
+    QTest::newRow("too large") << "cmd.exe /c shutdown -s -t 315360001";
+    QTest::newRow("far too large") << "cmd.exe /c shutdown -s -t 99999999999999999999";
+    QTest::newRow("extra word") << "cmd.exe /c shutdown -s -t 60 now";
+    QTest::newRow("abort with extra word") << "cmd.exe /c shutdown -a -t 5";
+    QTest::newRow("double space") << "cmd.exe /c shutdown  -s -t 60";
+    QTest::newRow("trailing space") << "cmd.exe /c shutdown -a ";
+    QTest::newRow("upper case") << "CMD.EXE /C SHUTDOWN -S -T 60";
+    QTest::newRow("semicolon") << "cmd.exe /c shutdown -s -t 60;reboot";
+    QTest::newRow("ampersand") << "cmd.exe /c shutdown -s -t 60 & rm -rf /";
+    QTest::newRow("substitution") << "cmd.exe /c shutdown -s -t $(id)";
+    QTest::newRow("pipe") << "cmd.exe /c shutdown -a|true";
+    QTest::newRow("full-width digits") << QStringLiteral("cmd.exe /c shutdown -s -t ６０");
+    QTest::newRow("tab") << "cmd.exe /c shutdown -s -t\t60";
+}
+
+void TestPlatform::refusedLines()
+{
+    QFETCH(QString, line);
+    QString why;
+    QVERIFY(!parseShutdownLine(line, &why));
+    QVERIFY2(!why.isEmpty(), "a refusal says why");
+}
+
+void TestPlatform::scheduleCallCarriesTypeAndAbsoluteMicroseconds()
+{
+    const std::uint64_t now = 1'700'000'000'123'456ull;
+    const QDBusMessage call = logindCall({ShutdownRequest::Kind::Schedule, "reboot", 3600}, now);
+    QCOMPARE(call.service(), QStringLiteral("org.freedesktop.login1"));
+    QCOMPARE(call.path(), QStringLiteral("/org/freedesktop/login1"));
+    QCOMPARE(call.interface(), QStringLiteral("org.freedesktop.login1.Manager"));
+    QCOMPARE(call.member(), QStringLiteral("ScheduleShutdown"));
+    QVERIFY(call.isInteractiveAuthorizationAllowed());
+    const QList<QVariant> args = call.arguments();
+    QCOMPARE(args.size(), 2);
+    QCOMPARE(args[0].toString(), QStringLiteral("reboot"));
+    QCOMPARE(args[1].metaType(), QMetaType::fromType<qulonglong>());
+    QCOMPARE(args[1].toULongLong(), now + 3600ull * 1'000'000ull);
+
+    // "now" means the present moment, not the epoch.
+    const QDBusMessage immediate = logindCall(*parseShutdownLine("cmd.exe /c shutdown -s -t 0"), now);
+    QCOMPARE(immediate.arguments().at(1).toULongLong(), now);
+}
+
+void TestPlatform::cancelCallHasNoArguments()
+{
+    const QDBusMessage call = logindCall(*parseShutdownLine("cmd.exe /c shutdown -a"), 42);
+    QCOMPARE(call.member(), QStringLiteral("CancelScheduledShutdown"));
+    QVERIFY(call.arguments().isEmpty());
+    QVERIFY(call.isInteractiveAuthorizationAllowed());
+}
+
+void TestPlatform::generalDateText_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QDateTime>("when");
+    QTest::addColumn<QString>("text");
+    const QLocale zh(QLocale::Chinese, QLocale::China);
+    const QLocale c = QLocale::c();
+    QTest::newRow("zh morning") << zh << QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)) << "2024/3/5 07:08:09";
+    QTest::newRow("zh evening") << zh << QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59)) << "2024/12/31 23:59:59";
+    QTest::newRow("zh midnight") << zh << QDateTime(QDate(2024, 3, 5), QTime(0, 0, 0)) << "2024/3/5";
+    QTest::newRow("zh midnight ms") << zh << QDateTime(QDate(2024, 3, 5), QTime(0, 0, 0, 999)) << "2024/3/5";
+    QTest::newRow("zh one second past") << zh << QDateTime(QDate(2024, 3, 5), QTime(0, 0, 1)) << "2024/3/5 00:00:01";
+    QTest::newRow("C") << c << QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)) << "5 Mar 2024 07:08:09";
+}
+
+void TestPlatform::generalDateText()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QDateTime, when);
+    QFETCH(QString, text);
+    QCOMPARE(formatGeneralDate(when, locale), text);
+}
+
+void TestPlatform::longTimeFormatLosesOnlyTheZone()
+{
+    for (const QLocale& locale : {QLocale(QLocale::Chinese, QLocale::China), QLocale(QLocale::English, QLocale::UnitedStates),
+                                  QLocale(QLocale::German, QLocale::Germany), QLocale::c()}) {
+        const QString format = longTimeFormatWithoutZone(locale);
+        QVERIFY2(!format.contains(u't'), qPrintable(format));
+        QVERIFY2(format.contains(QStringLiteral("mm:ss")), qPrintable(format));
+        QCOMPARE(format, format.trimmed());
+    }
+}
+
+void TestPlatform::twipsConvertAtFifteenPerPixel()
+{
+    QCOMPARE(px(3690), 246);
+    QCOMPARE(px(4170), 278);
+    QCOMPARE(px(7), 0);
+    QCOMPARE(px(8), 1);
+    QCOMPARE(px(-8), -1);
+    QCOMPARE(twipsRect(120, 960, 1095, 375), QRect(8, 64, 73, 25));
+}
+
+void TestPlatform::textBoxRaisesChangeForEverySet()
+{
+    TextBox box;
+    box.QLineEdit::setText("60");
+    QStringList seen;
+    box.onChange = [&] { seen << box.text(); };
+    box.setText("60"); // the same text again still counts as a change
+    box.setText("59");
+    box.setText("");
+    QCOMPARE(seen, QStringList({"60", "59", ""}));
+
+    // A change the user makes (typing, pasting) is seen once, too.
+    seen.clear();
+    box.setFocus();
+    QTest::keyClicks(&box, "12");
+    box.selectAll();
+    box.insert("7"); // as a paste would
+    QCOMPARE(seen, QStringList({"1", "12", "7"}));
+}
+
+void TestPlatform::textBoxChangeRunsNestedInsideSetText()
+{
+    TextBox box;
+    QStringList events;
+    box.onChange = [&] {
+        events << "change " + box.text();
+        if (box.text().size() > 3)
+            box.setText("60"); // a rule that resets the box runs again for "60" first
+        events << "after " + box.text();
+    };
+    box.setText("12345");
+    QCOMPARE(events, QStringList({"change 12345", "change 60", "after 60", "after 60"}));
+}
+
+void TestPlatform::textBoxKeyFilterSeesTypedCharactersOnly()
+{
+    TextBox box;
+    QList<int> codes;
+    box.onKeyPress = [&](int& code) {
+        codes << code;
+        if (code != 8 && (code < '0' || code > '9'))
+            code = 0;
+    };
+    int changes = 0;
+    box.onChange = [&] { ++changes; };
+    box.setFocus();
+    QTest::keyClicks(&box, "4a 2-.");
+    QCOMPARE(box.text(), QStringLiteral("42"));
+    QCOMPARE(codes, QList<int>({'4', 'a', ' ', '2', '-', '.'}));
+    QCOMPARE(changes, 2);
+
+    codes.clear();
+    QTest::keyClick(&box, Qt::Key_Backspace);
+    QTest::keyClick(&box, Qt::Key_Return);
+    QCOMPARE(codes, QList<int>({8, 13}));
+    QCOMPARE(box.text(), QStringLiteral("4"));
+
+    // Editing keys type nothing and keep working.
+    codes.clear();
+    QTest::keyClick(&box, Qt::Key_Home);
+    QTest::keyClick(&box, Qt::Key_Delete);
+    QCOMPARE(codes, QList<int>());
+    QCOMPARE(box.text(), QString());
+}
+
+QTEST_MAIN(TestPlatform)
+#include "test_platform.moc"
