@@ -184,6 +184,12 @@ void MainWindow::buildControls()
 
 void MainWindow::connectHandlers()
 {
+    countdown_ = std::make_unique<schedule::Countdown>(
+        schedule::Countdown::Controls{*Text1, *Option1, *Option2, *Timer1}, platform_.messages, platform_.shell);
+    Text1->onKeyPress = [this](int& keyCode) { onText1KeyPress(keyCode); };
+    Text1->onChange = [this] { onText1Change(); };
+    Timer1->onTimer = [this] { onTimer1Timer(); };
+    connect(Command1, &QPushButton::clicked, this, [this] { onCommand1Click(); });
     Timer2->onTimer = [this] { onTimer2Timer(); };
     Label3->onClick = [this] { onLabel3Click(); };
     connect(换肤, &QAction::triggered, this, [this] { on换肤Click(); });
@@ -199,6 +205,11 @@ void MainWindow::connectHandlers()
 }
 
 void MainWindow::onLoad() {}
+
+void MainWindow::onText1KeyPress(int& keyCode) { countdown_->onText1KeyPress(keyCode); }
+void MainWindow::onText1Change() { countdown_->onText1Change(); }
+void MainWindow::onCommand1Click() { countdown_->onCommand1Click(); }
+void MainWindow::onTimer1Timer() { countdown_->onTimer1Timer(); }
 
 void MainWindow::onTimer2Timer()
 {

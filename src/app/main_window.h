@@ -5,6 +5,7 @@
 #include "app/forms.h"
 #include "platform/platform.h"
 #include "platform/text_box.h"
+#include "schedule/countdown.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -90,6 +91,10 @@ public:
     std::unique_ptr<platform::Timer> ULD;
 
     // Event handlers.
+    void onText1KeyPress(int& keyCode);
+    void onText1Change();
+    void onCommand1Click();
+    void onTimer1Timer();
     void onTimer2Timer();
     void onLabel3Click();
     void on换肤Click();
@@ -109,6 +114,7 @@ private:
 
     platform::Platform& platform_;
     Forms& forms_;
+    std::unique_ptr<schedule::Countdown> countdown_;
 };
 
 } // namespace app
