@@ -213,7 +213,14 @@ void MainWindow::onTimer1Timer() { countdown_->onTimer1Timer(); }
 
 void MainWindow::onTimer2Timer()
 {
+    // The line changes once a second; between two seconds a rewrite would
+    // put up the same text again, so the formatting is done only when the
+    // second has moved on.
     const platform::Clock& clock = platform_.clock;
+    const qint64 second = clock.epochSecond();
+    if (second == clockSecond_)
+        return;
+    clockSecond_ = second;
     Label2->setText(kClockPrefix + clock.generalText(clock.now()));
 }
 

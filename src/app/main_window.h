@@ -115,6 +115,7 @@ private:
     platform::Platform& platform_;
     Forms& forms_;
     std::unique_ptr<schedule::Countdown> countdown_;
+    qint64 clockSecond_ = -1; // the second the clock line shows
 };
 
 } // namespace app

@@ -170,6 +170,8 @@ HostClock::HostClock() : locale_(QLocale::system()), timeFormat_(longTimeFormatW
 
 QDateTime HostClock::now() const { return QDateTime::currentDateTime(); }
 
+qint64 HostClock::epochSecond() const { return QDateTime::currentSecsSinceEpoch(); }
+
 QString HostClock::generalText(const QDateTime& when) const
 {
     return formatGeneralDate(when, locale_, timeFormat_);

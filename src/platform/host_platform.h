@@ -34,6 +34,7 @@ class HostClock final : public Clock {
 public:
     HostClock();
     QDateTime now() const override;
+    qint64 epochSecond() const override;
     QString generalText(const QDateTime& when) const override;
 
 private:

@@ -57,6 +57,9 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
+    // Whole seconds since the epoch: a cheap read that tells whether now()
+    // has moved on to another second.
+    virtual qint64 epochSecond() const { return now().toSecsSinceEpoch(); }
     // The general text form of a date and time: short date, one space, long
     // time; the date alone at exactly midnight.
     virtual QString generalText(const QDateTime& when) const = 0;

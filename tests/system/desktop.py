@@ -1,0 +1,837 @@
+"""A throwaway X desktop for driving vesperon as a user would.
+
+Desktop starts, in a private temporary directory:
+
+  * Xvfb on a free display (1024x768x24, no TCP), openbox, a plain root
+    colour and, when asked, a trayer panel;
+  * a private bus that stands in for the system bus, and on it, when asked,
+    python-dbusmock's logind template with the shutdown-scheduling methods
+    the template lacks (ScheduleShutdown, CancelScheduledShutdown and the
+    ScheduledShutdown property);
+  * optionally dbus-monitor on that bus, to see the arguments as they were
+    put on the wire (dbusmock converts them to the declared signature);
+  * the program itself under dbus-run-session, stdout and stderr to files.
+
+Everything is started in its own process group and torn down by group, also
+when a test fails half-way.  Use it as a context manager:
+
+    with Desktop() as d:
+        d.launch()
+        t0 = d.click("Command3")
+        calls = d.wait_calls("ScheduleShutdown", 1)
+
+Environment:
+  VESPERON_BIN          the program (default build/vesperon in this checkout)
+  VESPERON_KEEP_TMP=1   keep the temporary directory (logs, screenshots)
+  VESPERON_VERBOSE=1    print what the desktop does to stderr
+
+Only the standard library, dbus-python and dbusmock are used; the X side is
+driven through the xdotool, xsetroot and import command-line tools.
+"""
+
+import collections
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+import dbus
+
+PYTHON = "/usr/bin/python3"          # Debian's interpreter, has dbus + dbusmock
+DEFAULT_BIN = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                           "..", "..", "build", "vesperon"))
+
+LOGIN1_NAME = "org.freedesktop.login1"
+LOGIN1_PATH = "/org/freedesktop/login1"
+LOGIN1_IFACE = "org.freedesktop.login1.Manager"
+MOCK_IFACE = "org.freedesktop.DBus.Mock"
+
+MAIN_TITLE = "<Tolvane> 关机工具 "
+MAIN_TITLE_PATTERN = "Tolvane"
+
+# Size of the main window's client area (below the menu bar).
+CLIENT_W, CLIENT_H = 246, 278
+
+# Controls of the main window: (left, top, width, height) in the client area.
+CONTROLS = {
+    "Command2": (8, 64, 73, 25),      # 六十秒关机
+    "Command7": (88, 64, 73, 25),     # 30分钟关机
+    "Command3": (168, 64, 73, 25),    # 1小时关机
+    "Command8": (8, 96, 73, 25),      # 2小时关机
+    "Command4": (88, 96, 73, 25),     # 3小时关机
+    "Command9": (168, 96, 73, 25),    # 5小时关机
+    "Command6": (8, 128, 233, 17),    # 取消快捷按钮关机
+    "Command1": (8, 152, 65, 33),     # 开始计时
+    "Command10": (80, 152, 81, 33),   # 立刻关机
+    "Command5": (168, 152, 73, 33),   # 最小化到任务栏
+    "Frame1": (8, 8, 129, 57),
+    "Frame2": (144, 8, 97, 57),
+    "Text1": (16, 32, 113, 18),       # seconds box, inside Frame1
+    "Option1": (152, 24, 73, 17),     # 关机, inside Frame2
+    "Option2": (152, 40, 65, 25),     # 重启, inside Frame2
+}
+
+# Option buttons are clicked on their round indicator, not in the middle.
+OPTION_CONTROLS = {"Option1", "Option2"}
+OPTION_CLICK_DX = 8
+
+# The captions, so that tests read like the window does.
+CAPTIONS = {
+    "六十秒关机": "Command2",
+    "30分钟关机": "Command7",
+    "1小时关机": "Command3",
+    "2小时关机": "Command8",
+    "3小时关机": "Command4",
+    "5小时关机": "Command9",
+    "取消快捷按钮关机": "Command6",
+    "开始计时": "Command1",
+    "立刻关机": "Command10",
+    "最小化到任务栏": "Command5",
+    "关机": "Option1",
+    "重启": "Option2",
+}
+
+# Preset buttons and the delay, in seconds, each one asks logind for.
+PRESETS = [
+    ("Command2", "六十秒关机", 60),
+    ("Command7", "30分钟关机", 1800),
+    ("Command3", "1小时关机", 3600),
+    ("Command8", "2小时关机", 7200),
+    ("Command4", "3小时关机", 10800),
+    ("Command9", "5小时关机", 18000),
+]
+
+# Generous but bounded: the CI machine has two cores.
+START_TIMEOUT = 30.0
+WINDOW_TIMEOUT = 30.0
+CMD_TIMEOUT = 20.0
+
+Call = collections.namedtuple("Call", "time method args")
+
+
+class DesktopError(RuntimeError):
+    pass
+
+
+def _verbose():
+    return os.environ.get("VESPERON_VERBOSE") == "1"
+
+
+def _say(msg):
+    if _verbose():
+        sys.stderr.write("desktop %.3f: %s\n" % (time.time() % 1000, msg))
+        sys.stderr.flush()
+
+
+def _plain(value):
+    """dbus-python values to plain Python values."""
+    if isinstance(value, dbus.Boolean):
+        return bool(value)
+    if isinstance(value, (dbus.String, dbus.ObjectPath, dbus.Signature)):
+        return str(value)
+    if isinstance(value, (dbus.Byte, dbus.Int16, dbus.UInt16, dbus.Int32,
+                          dbus.UInt32, dbus.Int64, dbus.UInt64)):
+        return int(value)
+    if isinstance(value, dbus.Double):
+        return float(value)
+    if isinstance(value, (list, tuple, dbus.Array, dbus.Struct)):
+        return [_plain(v) for v in value]
+    if isinstance(value, (dict, dbus.Dictionary)):
+        return {_plain(k): _plain(v) for k, v in value.items()}
+    return value
+
+
+# The stand-in for the system bus: no service activation at all, so a name
+# that nobody owns fails at once with ServiceUnknown, as on a machine
+# without logind.
+BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <keep_umask/>
+  <listen>unix:dir=%s</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+"""
+
+# Methods python-dbusmock's logind template does not have.
+LOGIND_EXTRA_METHODS = [
+    ("ScheduleShutdown", "st", "",
+     "self.props['%s']['ScheduledShutdown'] = "
+     "dbus.Struct((args[0], dbus.UInt64(args[1])), signature='st')" % LOGIN1_IFACE),
+    ("CancelScheduledShutdown", "", "b",
+     "self.props['%s']['ScheduledShutdown'] = "
+     "dbus.Struct(('', dbus.UInt64(0)), signature='st'); ret = True" % LOGIN1_IFACE),
+]
+
+# The same, for a logind that refuses (as polkit would for an unprivileged
+# user without an active session).
+LOGIND_REFUSING_METHODS = [
+    ("ScheduleShutdown", "st", "",
+     "raise dbus.exceptions.DBusException('Interactive authentication required.', "
+     "name='org.freedesktop.DBus.Error.InteractiveAuthorizationRequired')"),
+    ("CancelScheduledShutdown", "", "b",
+     "raise dbus.exceptions.DBusException('Interactive authentication required.', "
+     "name='org.freedesktop.DBus.Error.InteractiveAuthorizationRequired')"),
+]
+
+
+class Desktop:
+    """Xvfb + openbox + private system bus (+ mock logind) + the program.
+
+    logind:  "mock" (default) for the dbusmock logind with the scheduling
+             methods, "refuse" for one whose scheduling methods fail with
+             an authorization error, None for no logind on the bus at all.
+    tray:    also start trayer as a system tray host.
+    monitor: run dbus-monitor on the system bus for ScheduleShutdown and
+             CancelScheduledShutdown calls (see wire_calls()).
+    """
+
+    def __init__(self, logind="mock", tray=False, monitor=False,
+                 binary=None, lang="C.UTF-8"):
+        if logind not in ("mock", "refuse", None):
+            raise ValueError("logind must be 'mock', 'refuse' or None")
+        self.logind = logind
+        self.tray = tray
+        self.monitor = monitor
+        self.binary = binary or os.environ.get("VESPERON_BIN", DEFAULT_BIN)
+        self.lang = lang
+        self.tmp = None
+        self.display = None
+        self.system_bus_address = None
+        self._procs = []              # (label, Popen), started in order
+        self._bus = None
+        self._mock = None
+        self.app = None
+        self.app_stdout = None
+        self.app_stderr = None
+        self.main_window = None
+        self.origin = None            # client-area top-left, root coords
+        self.mock_log = None
+        self._log_offset = 0
+        self.monitor_log = None
+
+    # ------------------------------------------------------------ lifecycle
+
+    def __enter__(self):
+        try:
+            self.start()
+        except BaseException:
+            self.stop()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+        return False
+
+    def start(self):
+        self.tmp = tempfile.mkdtemp(prefix="vesperon-desktop-")
+        os.chmod(self.tmp, 0o700)
+        self.runtime_dir = os.path.join(self.tmp, "runtime")
+        os.mkdir(self.runtime_dir, 0o700)
+        self.home = os.path.join(self.tmp, "home")
+        os.mkdir(self.home, 0o700)
+        _say("temporary directory %s" % self.tmp)
+        self._start_x()
+        self._start_bus()
+        if self.logind:
+            self._start_logind()
+        if self.monitor:
+            self._start_monitor()
+
+    def stop(self):
+        """Tear everything down, the program first, Xvfb last."""
+        for label, proc in reversed(self._procs):
+            self._kill_group(label, proc)
+            if proc.stdout is not None:
+                proc.stdout.close()
+        self._procs = []
+        self.app = None
+        if self._bus is not None:
+            try:
+                self._bus.close()
+            except Exception:
+                pass
+            self._bus = None
+        if self.tmp and os.environ.get("VESPERON_KEEP_TMP") != "1":
+            shutil.rmtree(self.tmp, ignore_errors=True)
+        elif self.tmp:
+            sys.stderr.write("desktop: kept %s\n" % self.tmp)
+
+    def _spawn(self, label, argv, env=None, **kw):
+        kw.setdefault("stdin", subprocess.DEVNULL)
+        if "stdout" not in kw:
+            kw["stdout"] = open(os.path.join(self.tmp, label + ".out"), "wb")
+        if "stderr" not in kw:
+            kw["stderr"] = open(os.path.join(self.tmp, label + ".err"), "wb")
+        _say("start %s: %s" % (label, " ".join(argv)))
+        proc = subprocess.Popen(argv, env=env or self.env(), cwd=self.tmp,
+                                start_new_session=True, **kw)
+        for stream in ("stdout", "stderr"):
+            f = kw.get(stream)
+            if hasattr(f, "close") and f not in (subprocess.PIPE,):
+                f.close()
+        self._procs.append((label, proc))
+        return proc
+
+    @staticmethod
+    def _kill_group(label, proc, grace=5.0):
+        """SIGTERM the process group, then SIGKILL what is left."""
+        # Started with start_new_session, so the group id is the leader's
+        # pid; it stays ours while any member (say the session bus that
+        # dbus-run-session started) is alive.
+        pgid = proc.pid
+        for sig, wait in ((signal.SIGTERM, grace), (signal.SIGKILL, grace)):
+            try:
+                os.killpg(pgid, sig)
+            except ProcessLookupError:
+                pass
+            try:
+                proc.wait(timeout=wait)
+            except subprocess.TimeoutExpired:
+                continue
+            # The leader is gone; give the rest of the group a moment.
+            deadline = time.monotonic() + wait
+            while time.monotonic() < deadline:
+                try:
+                    os.killpg(pgid, 0)
+                except ProcessLookupError:
+                    break
+                time.sleep(0.05)
+            else:
+                continue
+            break
+        try:
+            os.killpg(pgid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+        _say("stopped %s (rc %s)" % (label, proc.poll()))
+
+    def env(self, **extra):
+        """Environment for anything talking to this desktop."""
+        env = {
+            "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
+            "HOME": self.home,
+            "LANG": self.lang,
+            "LC_ALL": self.lang,
+            "XDG_RUNTIME_DIR": self.runtime_dir,
+            "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
+            "XDG_CACHE_HOME": os.path.join(self.home, ".cache"),
+            "XDG_DATA_HOME": os.path.join(self.home, ".local", "share"),
+        }
+        if self.display is not None:
+            env["DISPLAY"] = ":%d" % self.display
+        if self.system_bus_address:
+            env["DBUS_SYSTEM_BUS_ADDRESS"] = self.system_bus_address
+        env.update(extra)
+        return env
+
+    # ------------------------------------------------------------- X server
+
+    def _start_x(self):
+        rfd, wfd = os.pipe()
+        try:
+            self._spawn("xvfb", ["Xvfb", "-displayfd", str(wfd),
+                                 "-screen", "0", "1024x768x24",
+                                 "-nolisten", "tcp", "-noreset"],
+                        pass_fds=(wfd,))
+        finally:
+            os.close(wfd)
+        try:
+            line = self._read_line(rfd, START_TIMEOUT, "Xvfb display number")
+        finally:
+            os.close(rfd)
+        self.display = int(line)
+        _say("Xvfb on :%d" % self.display)
+        self._wait_for(lambda: self._quiet(["xdotool", "getdisplaygeometry"]),
+                       START_TIMEOUT, "Xvfb to answer")
+        subprocess.run(["xsetroot", "-solid", "#3a6ea5"], env=self.env(),
+                       timeout=CMD_TIMEOUT, check=True)
+        self._spawn("openbox", ["openbox", "--sm-disable"])
+        # openbox is up once it owns the WM selection of screen 0.
+        self._wait_for(self._wm_running, START_TIMEOUT, "openbox to start")
+        if self.tray:
+            self._spawn("trayer", ["trayer", "--edge", "bottom", "--align", "right",
+                                   "--widthtype", "pixel", "--width", "100",
+                                   "--height", "32", "--SetDockType", "true",
+                                   "--transparent", "false"])
+            self._wait_for(lambda: self._quiet(
+                ["xdotool", "search", "--classname", "panel"]),
+                START_TIMEOUT, "trayer to start")
+
+    def _wm_running(self):
+        r = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
+                           env=self.env(), capture_output=True, text=True,
+                           timeout=CMD_TIMEOUT)
+        return r.returncode == 0 and "window id" in r.stdout
+
+    def _read_line(self, fd, timeout, what):
+        import select
+        data = b""
+        deadline = time.monotonic() + timeout
+        while not data.endswith(b"\n"):
+            left = deadline - time.monotonic()
+            if left <= 0:
+                raise DesktopError("timed out waiting for " + what)
+            ready, _, _ = select.select([fd], [], [], left)
+            if not ready:
+                continue
+            chunk = os.read(fd, 256)
+            if not chunk:
+                raise DesktopError("no %s (process exited?)" % what)
+            data += chunk
+        return data.decode().strip()
+
+    def _quiet(self, argv):
+        try:
+            return subprocess.run(argv, env=self.env(), stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL,
+                                  timeout=CMD_TIMEOUT).returncode == 0
+        except subprocess.TimeoutExpired:
+            return False
+
+    @staticmethod
+    def _wait_for(predicate, timeout, what, interval=0.1):
+        deadline = time.monotonic() + timeout
+        while True:
+            value = predicate()
+            if value:
+                return value
+            if time.monotonic() > deadline:
+                raise DesktopError("timed out waiting for " + what)
+            time.sleep(interval)
+
+    # ---------------------------------------------------------------- D-Bus
+
+    def _start_bus(self):
+        busdir = os.path.join(self.tmp, "bus")
+        os.mkdir(busdir, 0o700)
+        conf = os.path.join(self.tmp, "system-bus.conf")
+        with open(conf, "w") as f:
+            f.write(BUS_CONFIG % busdir)
+        proc = self._spawn("system-bus", ["dbus-daemon", "--nofork",
+                                          "--config-file=" + conf,
+                                          "--print-address=1"],
+                           stdout=subprocess.PIPE)
+        self.system_bus_address = self._read_line(
+            proc.stdout.fileno(), START_TIMEOUT, "the bus address")
+        _say("system bus at %s" % self.system_bus_address)
+        self._bus = dbus.bus.BusConnection(self.system_bus_address)
+
+    def _start_logind(self):
+        self.mock_log = os.path.join(self.tmp, "logind.log")
+        self._spawn("logind", [PYTHON, "-m", "dbusmock", "--system",
+                               "--template", "logind",
+                               "--logfile", self.mock_log])
+        self._wait_for(lambda: self._bus.name_has_owner(LOGIN1_NAME),
+                       START_TIMEOUT, "the mock logind")
+        obj = self._bus.get_object(LOGIN1_NAME, LOGIN1_PATH)
+        self._mock = dbus.Interface(obj, MOCK_IFACE)
+        methods = LOGIND_EXTRA_METHODS if self.logind == "mock" else LOGIND_REFUSING_METHODS
+        self._mock.AddMethods(LOGIN1_IFACE, methods)
+        self._mock.AddProperty(LOGIN1_IFACE, "ScheduledShutdown",
+                               dbus.Struct(("", dbus.UInt64(0)), signature="st"))
+        _say("mock logind ready (%s)" % self.logind)
+
+    def _start_monitor(self):
+        self.monitor_log = os.path.join(self.tmp, "monitor.log")
+        rules = ["type='method_call',interface='%s',member='%s'" % (LOGIN1_IFACE, m)
+                 for m in ("ScheduleShutdown", "CancelScheduledShutdown")]
+        self._spawn("monitor", ["dbus-monitor", "--address",
+                                self.system_bus_address] + rules,
+                    stdout=open(self.monitor_log, "wb"))
+        # dbus-monitor announces itself with NameAcquired/NameLost once it
+        # has become a monitor; wait for that so no early call is missed.
+        self._wait_for(lambda: os.path.getsize(self.monitor_log) > 0,
+                       START_TIMEOUT, "dbus-monitor")
+
+    def system_bus(self):
+        return self._bus
+
+    def logind_proxy(self):
+        """The org.freedesktop.login1.Manager interface of the mock."""
+        obj = self._bus.get_object(LOGIN1_NAME, LOGIN1_PATH)
+        return dbus.Interface(obj, LOGIN1_IFACE)
+
+    def scheduled_shutdown(self):
+        obj = self._bus.get_object(LOGIN1_NAME, LOGIN1_PATH)
+        props = dbus.Interface(obj, dbus.PROPERTIES_IFACE)
+        return tuple(_plain(props.Get(LOGIN1_IFACE, "ScheduledShutdown")))
+
+    def calls(self, method):
+        """Recorded calls of a logind method, oldest first.
+
+        Each is Call(time, method, args): args come from the mock's
+        GetMethodCalls (plain Python values), time from its log file, which
+        has millisecond timestamps (GetMethodCalls has whole seconds only).
+        """
+        if self._mock is None:
+            return []
+        recorded = self._mock.GetMethodCalls(method)
+        stamps = self._log_times(method)
+        out = []
+        for i, (stamp, args) in enumerate(recorded):
+            t = stamps[i] if i < len(stamps) else float(stamp)
+            out.append(Call(t, method, tuple(_plain(a) for a in args)))
+        return out
+
+    def _log_times(self, method):
+        if not self.mock_log or not os.path.exists(self.mock_log):
+            return []
+        pat = re.compile(r"^(\d+\.\d+) (\S+)(?: |$)")
+        times = []
+        with open(self.mock_log, "rb") as f:
+            f.seek(self._log_offset)
+            for raw in f:
+                line = raw.decode("utf-8", "replace")
+                m = pat.match(line)
+                if m and m.group(2) == method:
+                    times.append(float(m.group(1)))
+        return times
+
+    def all_calls(self):
+        """Every logged call of the shutdown-scheduling methods, in order."""
+        out = self.calls("ScheduleShutdown") + self.calls("CancelScheduledShutdown")
+        return sorted(out, key=lambda c: c.time)
+
+    def clear_calls(self):
+        """Forget the calls made so far (the log file is only skipped)."""
+        if self._mock is not None:
+            self._mock.ClearCalls()
+        if self.mock_log and os.path.exists(self.mock_log):
+            self._log_offset = os.path.getsize(self.mock_log)
+
+    def wait_calls(self, method, count, timeout=10.0):
+        """Wait until at least count calls of method were made; return them.
+
+        Gives up early when the program has exited.
+        """
+        deadline = time.monotonic() + timeout
+        while True:
+            gone = self.app is not None and self.app.poll() is not None
+            got = self.calls(method)
+            if len(got) >= count or gone or time.monotonic() > deadline:
+                return got
+            time.sleep(0.02)
+
+    def wire_calls(self, method):
+        """Calls as dbus-monitor saw them: list of [(type, value), ...].
+
+        type is the D-Bus type name dbus-monitor prints (string, uint64,
+        int64, ...), so a test can check what went on the wire.
+        """
+        if not self.monitor_log:
+            raise DesktopError("Desktop(monitor=True) is needed for wire_calls()")
+        with open(self.monitor_log, encoding="utf-8", errors="replace") as f:
+            text = f.read()
+        calls = []
+        current = None
+        for line in text.splitlines():
+            if line.startswith("method call "):
+                current = [] if ("member=%s" % method) in line else None
+                if current is not None:
+                    calls.append(current)
+                continue
+            if not line.startswith("   ") or current is None:
+                if line and not line.startswith(" "):
+                    current = None
+                continue
+            parts = line.strip().split(" ", 1)
+            if len(parts) == 2:
+                typ, value = parts
+                if typ == "string":
+                    value = value.strip('"')
+                current.append((typ, value))
+        return calls
+
+    # -------------------------------------------------------------- program
+
+    def launch(self, args=(), wait_window=True):
+        """Start the program under dbus-run-session; find its main window."""
+        if not os.access(self.binary, os.X_OK):
+            raise DesktopError("program not found or not executable: %s" % self.binary)
+        self.app_stdout = os.path.join(self.tmp, "vesperon.out")
+        self.app_stderr = os.path.join(self.tmp, "vesperon.err")
+        # dbus-run-session gives the program a session bus of its own, so
+        # Qt does not autolaunch one; QT_QPA_PLATFORM is left unset (xcb).
+        env = self.env()
+        self.app = self._spawn("vesperon",
+                               ["dbus-run-session", "--", self.binary] + list(args),
+                               env=env,
+                               stdout=open(self.app_stdout, "wb"),
+                               stderr=open(self.app_stderr, "wb"))
+        if wait_window:
+            self.find_main_window()
+        return self.app
+
+    def app_running(self):
+        return self.app is not None and self.app.poll() is None
+
+    def stderr_text(self):
+        if not self.app_stderr or not os.path.exists(self.app_stderr):
+            return ""
+        with open(self.app_stderr, encoding="utf-8", errors="replace") as f:
+            return f.read()
+
+    def stdout_text(self):
+        if not self.app_stdout or not os.path.exists(self.app_stdout):
+            return ""
+        with open(self.app_stdout, encoding="utf-8", errors="replace") as f:
+            return f.read()
+
+    def find_main_window(self, timeout=WINDOW_TIMEOUT):
+        wins = self.wait_window(MAIN_TITLE_PATTERN, timeout=timeout)
+        # Prefer the window whose title is exactly the main title.
+        exact = [w for w in wins if self.window_name(w) == MAIN_TITLE]
+        self.main_window = (exact or wins)[0]
+        self._wait_for(lambda: self._client_origin(self.main_window),
+                       timeout, "the main window to be mapped and placed")
+        self.origin = self._client_origin(self.main_window)
+        _say("main window %s, client area at %s" % (self.main_window, self.origin))
+        return self.main_window
+
+    def _client_origin(self, wid):
+        g = self.geometry(wid)
+        if not g or g["WIDTH"] < CLIENT_W or g["HEIGHT"] < CLIENT_H:
+            return None
+        return (g["X"], g["Y"] + g["HEIGHT"] - CLIENT_H)
+
+    def refresh_origin(self):
+        self.origin = self._client_origin(self.main_window)
+        return self.origin
+
+    # --------------------------------------------------------- X utilities
+
+    def xdotool(self, *args, timeout=CMD_TIMEOUT, check=True):
+        r = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env(),
+                           capture_output=True, text=True, timeout=timeout)
+        if check and r.returncode != 0:
+            raise DesktopError("xdotool %s failed (%d): %s"
+                               % (" ".join(map(str, args)), r.returncode, r.stderr.strip()))
+        return r.stdout
+
+    def search(self, pattern, visible=True, by="--name"):
+        """Window ids whose title matches pattern (a regular expression)."""
+        argv = ["search"]
+        if visible:
+            argv.append("--onlyvisible")
+        argv += [by, pattern]
+        out = self.xdotool(*argv, check=False)
+        return [int(w) for w in out.split()]
+
+    def wait_window(self, pattern, timeout=WINDOW_TIMEOUT, visible=True):
+        """Wait for a window whose title matches; return the matching ids."""
+        return self._wait_for(lambda: self.search(pattern, visible), timeout,
+                              "a window named %r" % pattern, interval=0.2)
+
+    def wait_no_window(self, pattern, timeout=WINDOW_TIMEOUT):
+        self._wait_for(lambda: not self.search(pattern), timeout,
+                       "no window named %r" % pattern, interval=0.2)
+
+    def window_name(self, wid):
+        return self.xdotool("getwindowname", wid, check=False).rstrip("\n")
+
+    def geometry(self, wid):
+        """Root position and size of a window: {"X", "Y", "WIDTH", "HEIGHT"}.
+
+        Taken from xwininfo's absolute position.  `xdotool getwindowgeometry`
+        is not used for this: for a window reparented into a window-manager
+        frame it adds the window's offset inside the frame once more (under
+        openbox it reports a position 1 px right and 20 px lower than the
+        window really is).
+        """
+        r = subprocess.run(["xwininfo", "-id", str(wid)], env=self.env(),
+                           capture_output=True, text=True, timeout=CMD_TIMEOUT)
+        if r.returncode != 0:
+            return None
+        keys = {"Absolute upper-left X": "X", "Absolute upper-left Y": "Y",
+                "Width": "WIDTH", "Height": "HEIGHT", "Map State": "MAP"}
+        g = {}
+        for line in r.stdout.splitlines():
+            if ":" not in line:
+                continue
+            k, v = line.split(":", 1)
+            k, v = k.strip(), v.strip()
+            if k in keys:
+                g[keys[k]] = int(v) if keys[k] != "MAP" else v
+        if not {"X", "Y", "WIDTH", "HEIGHT"} <= g.keys():
+            return None
+        if g.get("MAP") != "IsViewable":
+            return None
+        return g
+
+    def activate(self, wid):
+        """Give a window the focus (through the window manager)."""
+        self.xdotool("windowactivate", "--sync", wid, check=False)
+        self._wait_for(lambda: self.active_window() == wid, WINDOW_TIMEOUT,
+                       "window %s to be active" % wid)
+
+    def active_window(self):
+        out = self.xdotool("getactivewindow", check=False).strip()
+        return int(out) if out else None
+
+    def point(self, control, dx=None, dy=None):
+        """Root coordinates of a spot in a control (default: its centre)."""
+        if isinstance(control, str) and control in CAPTIONS:
+            control = CAPTIONS[control]
+        left, top, w, h = CONTROLS[control]
+        if dx is None:
+            dx = OPTION_CLICK_DX if control in OPTION_CONTROLS else w // 2
+        if dy is None:
+            dy = h // 2
+        if self.origin is None:
+            raise DesktopError("main window not found yet")
+        return (self.origin[0] + left + dx, self.origin[1] + top + dy)
+
+    def move_to(self, control, **kw):
+        x, y = self.point(control, **kw)
+        self.xdotool("mousemove", "--sync", x, y)
+        return x, y
+
+    def click(self, control, button=1, **kw):
+        """Click a control by name (Command3) or caption (1小时关机).
+
+        The pointer is moved first; the returned time.time() is taken right
+        before the click itself is sent.
+        """
+        self.move_to(control, **kw)
+        t = time.time()
+        self.xdotool("click", button)
+        return t
+
+    def timed_click(self, control, button=1, **kw):
+        """Click a control, timing the release precisely.
+
+        `xdotool click` sleeps 100 ms after the release before it exits, so
+        its run time says little about when the click happened.  Here the
+        button is pressed first and released by a separate, short xdotool
+        run; a push button acts on the release.  Returns (before, after):
+        time.time() around that run; the release was sent just before
+        `after`.
+        """
+        self.move_to(control, **kw)
+        self.xdotool("mousedown", button)
+        time.sleep(0.05)
+        before = time.time()
+        self.xdotool("mouseup", button)
+        after = time.time()
+        return before, after
+
+    def click_at(self, x, y, button=1):
+        self.xdotool("mousemove", "--sync", x, y)
+        t = time.time()
+        self.xdotool("click", button)
+        return t
+
+    def type(self, text, delay_ms=40):
+        self.xdotool("type", "--delay", delay_ms, text)
+
+    def key(self, *keys):
+        self.xdotool("key", "--delay", 60, *keys)
+
+    def set_seconds(self, text):
+        """Replace the contents of the seconds box as a user would."""
+        self.click("Text1")
+        self.key("ctrl+a")
+        self.type(text)
+
+    def screenshot(self, path, window=None):
+        """PNG of the whole screen, or cropped to a window (its X geometry)."""
+        argv = ["import", "-window", "root"]
+        if window is not None:
+            g = self.geometry(window)
+            if g:
+                argv += ["-crop", "%dx%d+%d+%d" % (g["WIDTH"], g["HEIGHT"], g["X"], g["Y"]),
+                         "+repage"]
+        argv.append(path)
+        subprocess.run(argv, env=self.env(), timeout=60, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return path
+
+    def shots_dir(self):
+        """The folder named by VESPERON_SHOTS (created), or None."""
+        d = os.environ.get("VESPERON_SHOTS")
+        if not d:
+            return None
+        os.makedirs(d, exist_ok=True)
+        return d
+
+    def describe(self):
+        """A few lines of state for failure messages."""
+        lines = ["display :%s, temp %s" % (self.display, self.tmp)]
+        if self.app is not None:
+            lines.append("program rc: %s" % self.app.poll())
+        err = self.stderr_text()
+        if err:
+            lines.append("program stderr:\n" + err[-2000:])
+        if self.mock_log and os.path.exists(self.mock_log):
+            with open(self.mock_log, encoding="utf-8", errors="replace") as f:
+                lines.append("logind log:\n" + f.read()[-2000:])
+        return "\n".join(lines)
+
+
+# ------------------------------------------------------------------ tests
+
+def window_is_modal(desktop, wid):
+    """True when Qt marked the window modal (_NET_WM_STATE_MODAL)."""
+    r = subprocess.run(["xprop", "-id", str(wid), "_NET_WM_STATE"],
+                       env=desktop.env(), capture_output=True, text=True,
+                       timeout=CMD_TIMEOUT)
+    return "_NET_WM_STATE_MODAL" in r.stdout
+
+
+class DesktopTestCase(unittest.TestCase):
+    """unittest base: a fresh desktop per test, torn down even on failure."""
+
+    def start_desktop(self, launch=True, **kw):
+        d = Desktop(**kw)
+        self.addCleanup(d.stop)
+        d.start()
+        self.desktop = d
+        if launch:
+            d.launch()
+        return d
+
+    def settle(self, seconds=0.8):
+        """Give the program time to make (unwanted) extra calls."""
+        time.sleep(seconds)
+
+    def assertRunning(self, d=None):
+        d = d or self.desktop
+        self.assertTrue(d.app_running(), "the program exited\n" + d.describe())
+
+    def assertSchedule(self, call, kind, expected, tolerance, low=None):
+        """call is ScheduleShutdown(kind, t) with t/1e6 close to expected.
+
+        t may be up to `tolerance` seconds late and, unless `low` says
+        otherwise, only a little (0.2 s) early.
+        """
+        self.assertEqual(call.method, "ScheduleShutdown")
+        self.assertEqual(len(call.args), 2, call)
+        self.assertEqual(call.args[0], kind, call)
+        t = call.args[1] / 1e6
+        low = 0.2 if low is None else low
+        self.assertGreaterEqual(t - expected, -low,
+                                "t=%.3f is %.3f s before the expected %.3f"
+                                % (t, expected - t, expected))
+        self.assertLessEqual(t - expected, tolerance,
+                             "t=%.3f is %.3f s after the expected %.3f"
+                             % (t, t - expected, expected))
+
+    def save_shot(self, name, window=None):
+        """Screenshot into $VESPERON_SHOTS, when that is set."""
+        folder = self.desktop.shots_dir()
+        if folder:
+            return self.desktop.screenshot(os.path.join(folder, name), window=window)
+        return None

@@ -1,0 +1,80 @@
+"""System tests: the custom countdown (seconds box, 关机/重启, 开始计时).
+
+    /usr/bin/python3 -m unittest -v tests/system/test_countdown.py
+
+When the box reaches 0 the program asks logind for a shutdown or reboot
+three seconds later, once.
+"""
+
+import os
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from desktop import DesktopTestCase, window_is_modal  # noqa: E402
+
+ERROR_TITLE = "^错误$"
+
+
+class CountdownTest(DesktopTestCase):
+
+    def _countdown(self, option, kind, seconds=3, typed=None):
+        d = self.start_desktop(monitor=True)
+        d.set_seconds(typed if typed is not None else str(seconds))
+        d.click(option)
+        self.save_shot("%s-ready.png" % self._testMethodName, window=d.main_window)
+        t0 = d.click("开始计时")
+        calls = d.wait_calls("ScheduleShutdown", 1, timeout=seconds + 15)
+        self.assertEqual(len(calls), 1, "no ScheduleShutdown after the countdown\n"
+                         + d.describe())
+        call = calls[0]
+        waited = call.time - t0
+        self.assertGreaterEqual(waited, seconds - 0.5,
+                                "the call came %.3f s after the click" % waited)
+        self.assertLessEqual(waited, seconds + 1.5,
+                             "the call came %.3f s after the click" % waited)
+        # t is the program's "now + 3 s", taken when it made the call.
+        self.assertSchedule(call, kind, call.time + 3, 1.0, low=1.0)
+        # Exactly once: nothing more in the next two seconds.
+        time.sleep(2.0)
+        self.assertEqual(len(d.calls("ScheduleShutdown")), 1, d.describe())
+        self.assertEqual(d.calls("CancelScheduledShutdown"), [])
+        wire = d.wire_calls("ScheduleShutdown")
+        self.assertEqual(wire, [[("string", kind), ("uint64", str(call.args[1]))]])
+        self.save_shot("%s-done.png" % self._testMethodName, window=d.main_window)
+        self.assertRunning()
+
+    def test_poweroff(self):
+        """3 seconds, 关机: ScheduleShutdown("poweroff", now + 3) after 3 s."""
+        self._countdown("关机", "poweroff")
+
+    def test_reboot(self):
+        """3 seconds, 重启: ScheduleShutdown("reboot", now + 3) after 3 s."""
+        self._countdown("重启", "reboot")
+
+    def test_non_digits_dropped(self):
+        """Letters typed into the seconds box are dropped: "a2b" counts 2 s."""
+        self._countdown("关机", "poweroff", seconds=2, typed="a2b")
+
+    def test_no_mode_chosen(self):
+        """开始计时 with neither 关机 nor 重启 chosen: a modal "请选择模式" box."""
+        d = self.start_desktop()
+        d.set_seconds("1")
+        d.click("开始计时")
+        wins = d.wait_window(ERROR_TITLE)
+        self.assertEqual(len(wins), 1, wins)
+        self.assertTrue(window_is_modal(d, wins[0]), "the message is not modal")
+        self.save_shot("no-mode.png")
+        d.activate(wins[0])
+        d.key("Return")
+        d.wait_no_window(ERROR_TITLE)
+        # No countdown was started: a one-second count would have ended by now.
+        time.sleep(3.0)
+        self.assertEqual(d.all_calls(), [], d.describe())
+        self.assertRunning()
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

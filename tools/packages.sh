@@ -1,0 +1,23 @@
+# Debian packages the scripts need, and a helper that installs the missing
+# ones. Sourced by run.sh and test.sh.
+
+RUN_PACKAGES=(qt6-base-dev cmake g++ make fonts-wqy-microhei)
+TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock
+               x11-utils x11-xserver-utils imagemagick g++-mingw-w64-x86-64-win32)
+
+as_root() {
+    if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+ensure_packages() {
+    local missing=() package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
