@@ -1,9 +1,7 @@
 // The custom countdown in the main window, on the fake platform: ticks are
 // fired by hand, so a minute's count runs in a moment.
 
-#include "app/forms.h"
-#include "app/main_window.h"
-#include "platform/fake_platform.h"
+#include "main_window_fixture.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -59,27 +57,21 @@ private:
     // Fires ticks until the count stops or `most` have passed; returns how many.
     int runTicks(int most);
 
+    std::unique_ptr<MainWindowFixture> fixture_;
     FakePlatform* fake_ = nullptr;
-    Platform* platform_ = nullptr;
     app::Forms* forms_ = nullptr;
     MainWindow* main_ = nullptr;
 };
 
 void TestCountdown::init()
 {
-    fake_ = new FakePlatform;
-    platform_ = new Platform(fake_->platform());
-    forms_ = new app::Forms;
-    forms_->define(MainWindow::kName, [this] { return std::make_unique<MainWindow>(*platform_, *forms_); });
-    main_ = &forms_->load<MainWindow>(MainWindow::kName);
+    fixture_ = std::make_unique<MainWindowFixture>();
+    fake_ = &fixture_->fake;
+    forms_ = &fixture_->forms;
+    main_ = fixture_->main;
 }
 
-void TestCountdown::cleanup()
-{
-    delete forms_;
-    delete platform_;
-    delete fake_;
-}
+void TestCountdown::cleanup() { fixture_.reset(); }
 
 void TestCountdown::type(const QString& keys) { QTest::keyClicks(main_->Text1, keys); }
 

@@ -1,9 +1,7 @@
 // The main window as the user meets it, on the recording fake platform: its
 // layout, keyboard order, clock line and the shutdown buttons.
 
-#include "app/forms.h"
-#include "app/main_window.h"
-#include "platform/fake_platform.h"
+#include "main_window_fixture.h"
 #include "platform/fonts.h"
 #include "platform/twips.h"
 
@@ -88,8 +86,8 @@ private slots:
     void menuCommandsWithoutWindowsDoNothing();
 
 private:
+    std::unique_ptr<MainWindowFixture> fixture_;
     FakePlatform* fake_ = nullptr;
-    Platform* platform_ = nullptr;
     app::Forms* forms_ = nullptr;
     MainWindow* main_ = nullptr;
 };
@@ -97,19 +95,13 @@ private:
 void TestMainWindow::init()
 {
     installFontFallbacks();
-    fake_ = new FakePlatform;
-    platform_ = new Platform(fake_->platform());
-    forms_ = new app::Forms;
-    forms_->define(MainWindow::kName, [this] { return std::make_unique<MainWindow>(*platform_, *forms_); });
-    main_ = &forms_->load<MainWindow>(MainWindow::kName);
+    fixture_ = std::make_unique<MainWindowFixture>();
+    fake_ = &fixture_->fake;
+    forms_ = &fixture_->forms;
+    main_ = fixture_->main;
 }
 
-void TestMainWindow::cleanup()
-{
-    delete forms_;
-    delete platform_;
-    delete fake_;
-}
+void TestMainWindow::cleanup() { fixture_.reset(); }
 
 void TestMainWindow::windowFrameAndMenu()
 {

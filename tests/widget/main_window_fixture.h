@@ -1,0 +1,19 @@
+#pragma once
+// A main window loaded through the window registry on the fake platform.
+
+#include "app/forms.h"
+#include "app/main_window.h"
+#include "platform/fake_platform.h"
+
+struct MainWindowFixture {
+    platform::FakePlatform fake;
+    platform::Platform platform = fake.platform();
+    app::Forms forms;
+    app::MainWindow* main = nullptr;
+
+    MainWindowFixture()
+    {
+        forms.define(app::MainWindow::kName, [this] { return std::make_unique<app::MainWindow>(platform, forms); });
+        main = &forms.load<app::MainWindow>(app::MainWindow::kName);
+    }
+};
