@@ -7,7 +7,8 @@ namespace platform {
 
 CommandButton::CommandButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent)
 {
-    setAutoDefault(false);
+    // Enter presses the focused button, as Space does.
+    setAutoDefault(true);
 }
 
 void CommandButton::paintEvent(QPaintEvent*)

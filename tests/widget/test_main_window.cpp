@@ -81,6 +81,7 @@ private slots:
     void presetButtonsIssueTheirLines_data();
     void presetButtonsIssueTheirLines();
     void presetsIgnoreTheCountdownMode();
+    void keyboardPressesTheFocusedButton();
     void shutDownNowAsksFirst();
     void shutDownNowAnsweredNoIssuesNothing();
     void menuCommandsWithoutWindowsDoNothing();
@@ -249,6 +250,21 @@ void TestMainWindow::presetsIgnoreTheCountdownMode()
     main_->Command3->click();
     QCOMPARE(fake_->shell.commands, QList<RecordedCommand>({{"cmd.exe /c shutdown -s -t 3600", 2}}));
     QCOMPARE(main_->Text1->text(), QStringLiteral("60"));
+}
+
+void TestMainWindow::keyboardPressesTheFocusedButton()
+{
+    forms_->show(MainWindow::kName);
+    QVERIFY(QTest::qWaitForWindowActive(main_));
+    main_->Command7->setFocus();
+    QTest::keyClick(main_->Command7, Qt::Key_Return);
+    QTest::keyClick(main_->Command7, Qt::Key_Space);
+    QCOMPARE(fake_->shell.commands, QList<RecordedCommand>({{"cmd.exe /c shutdown -s -t 1800", 2},
+                                                            {"cmd.exe /c shutdown -s -t 1800", 2}}));
+    // Enter in the seconds box presses nothing.
+    main_->Text1->setFocus();
+    QTest::keyClick(main_->Text1, Qt::Key_Return);
+    QCOMPARE(fake_->shell.commands.size(), 2);
 }
 
 void TestMainWindow::shutDownNowAsksFirst()
