@@ -8,6 +8,9 @@
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusPendingCallWatcher>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QSpacerItem>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -45,6 +48,13 @@ void setUpBox(QMessageBox& box, const QString& prompt, int flags, const QString&
         box.setDefaultButton(yes);
     } else {
         box.setDefaultButton(box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole));
+    }
+    // Wide enough that the window manager need not cut the title short
+    // (the frame's icon and buttons take about as much again).
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int titleWidth = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(box.windowTitle());
+        grid->addItem(new QSpacerItem(qMin(titleWidth + 120, 640), 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     }
 }
 
