@@ -9,10 +9,7 @@
 
 namespace app {
 
-Form::Form(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags)
-{
-    setAttribute(Qt::WA_DeleteOnClose, false); // the registry decides when it goes
-}
+Form::Form(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
 
 void Form::closeEvent(QCloseEvent* event)
 {

@@ -204,8 +204,6 @@ void MainWindow::connectHandlers()
     connect(Command10, &QPushButton::clicked, this, [this] { onCommand10Click(); });
 }
 
-void MainWindow::onLoad() {}
-
 void MainWindow::onText1KeyPress(int& keyCode) { countdown_->onText1KeyPress(keyCode); }
 void MainWindow::onText1Change() { countdown_->onText1Change(); }
 void MainWindow::onCommand1Click() { countdown_->onCommand1Click(); }

@@ -58,8 +58,6 @@ public:
     MainWindow(platform::Platform& platform, Forms& forms);
     ~MainWindow() override;
 
-    void onLoad() override;
-
     // Controls, named as in the window's design.
     QMenuBar* menuBar = nullptr;
     QAction* 换肤 = nullptr;

@@ -16,7 +16,7 @@ int FakeMessageBox::show(const QString& prompt, int flags, const QString& title)
         answers.pop_front();
         return answer;
     }
-    return (flags & 0x0f) == kYesNo ? kAnswerYes : kAnswerOk;
+    return asksYesNo(flags) ? kAnswerYes : kAnswerOk;
 }
 
 void FakeMessageBox::notify(const QString& prompt, int flags, const QString& title)

@@ -42,7 +42,7 @@ void setUpBox(QMessageBox& box, const QString& prompt, int flags, const QString&
     box.setText(prompt);
     box.setIcon(iconFor(flags));
     box.setTextFormat(Qt::PlainText);
-    if ((flags & 0x0f) == kYesNo) {
+    if (asksYesNo(flags)) {
         QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
         box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
         box.setDefaultButton(yes);
@@ -72,7 +72,7 @@ int HostMessageBox::show(const QString& prompt, int flags, const QString& title)
     setUpBox(box, prompt, flags, title);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
-    if ((flags & 0x0f) == kYesNo)
+    if (asksYesNo(flags))
         return box.buttonRole(box.clickedButton()) == QMessageBox::YesRole ? kAnswerYes : kAnswerNo;
     return kAnswerOk;
 }

@@ -20,6 +20,9 @@ enum MessageFlags : int {
     kInformation = 64,
 };
 
+// The button part of the flags asks for Yes and No.
+constexpr bool asksYesNo(int flags) { return (flags & 0x0f) == kYesNo; }
+
 enum MessageAnswer : int {
     kAnswerOk = 1,
     kAnswerYes = 6,

@@ -23,34 +23,30 @@ std::optional<double> readCount(const QString& text, QChar decimalPoint)
 
     // Copy the number in C form, checking its shape as we go.
     QString plain;
-    if (i < end && (text[i] == u'+' || text[i] == u'-'))
-        plain += text[i++];
-    qsizetype digits = 0;
-    while (i < end && isDigit(text[i])) {
-        plain += text[i++];
-        ++digits;
-    }
+    const auto copySign = [&] {
+        if (i < end && (text[i] == u'+' || text[i] == u'-'))
+            plain += text[i++];
+    };
+    const auto copyDigits = [&] {
+        qsizetype copied = 0;
+        for (; i < end && isDigit(text[i]); ++i, ++copied)
+            plain += text[i];
+        return copied;
+    };
+    copySign();
+    qsizetype digits = copyDigits();
     if (i < end && (text[i] == u'.' || text[i] == decimalPoint)) {
         plain += u'.';
         ++i;
-        while (i < end && isDigit(text[i])) {
-            plain += text[i++];
-            ++digits;
-        }
+        digits += copyDigits();
     }
     if (digits == 0)
         return std::nullopt;
     if (i < end && (text[i] == u'e' || text[i] == u'E')) {
         plain += u'e';
         ++i;
-        if (i < end && (text[i] == u'+' || text[i] == u'-'))
-            plain += text[i++];
-        qsizetype exponentDigits = 0;
-        while (i < end && isDigit(text[i])) {
-            plain += text[i++];
-            ++exponentDigits;
-        }
-        if (exponentDigits == 0)
+        copySign();
+        if (copyDigits() == 0)
             return std::nullopt;
     }
     if (i != end)
