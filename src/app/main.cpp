@@ -1,7 +1,7 @@
-#include "app/forms.h"
+#include "platform/forms.h"
 #include "app/main_window.h"
 #include "platform/fonts.h"
-#include "platform/host_platform.h"
+#include "platform/host/host_platform.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -29,7 +29,7 @@ int main(int argc, char* argv[])
     platform::HostPlatform host;
     platform::Platform platform = host.platform();
 
-    app::Forms forms;
+    platform::Forms forms;
     forms.define(app::MainWindow::kName,
                  [&] { return std::make_unique<app::MainWindow>(platform, forms); });
     forms.show(app::MainWindow::kName);

@@ -84,7 +84,7 @@ void ClientArea::paintEvent(QPaintEvent*)
 
 // ---- MainWindow ------------------------------------------------------------
 
-MainWindow::MainWindow(platform::Platform& platform, Forms& forms)
+MainWindow::MainWindow(platform::Platform& platform, platform::Forms& forms)
     : Form(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                         | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       platform_(platform), forms_(forms)

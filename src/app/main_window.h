@@ -2,7 +2,7 @@
 // The main window: the custom countdown's two frames, the preset shutdown
 // buttons, the clock line and the notes, under a menu bar of four commands.
 
-#include "app/forms.h"
+#include "platform/forms.h"
 #include "platform/platform.h"
 #include "platform/text_box.h"
 #include "schedule/countdown.h"
@@ -49,13 +49,13 @@ private:
     QPixmap picture_;
 };
 
-class MainWindow : public Form {
+class MainWindow : public platform::Form {
 public:
     static inline const QString kName = QStringLiteral("main");
     static inline const QString kTitle = QStringLiteral("<Tolvane> 关机工具 ");
     static inline const QString kClockPrefix = QStringLiteral("<Tolvane>当前时间：");
 
-    MainWindow(platform::Platform& platform, Forms& forms);
+    MainWindow(platform::Platform& platform, platform::Forms& forms);
     ~MainWindow() override;
 
     // Controls, named as in the window's design.
@@ -111,7 +111,7 @@ private:
     void connectHandlers();
 
     platform::Platform& platform_;
-    Forms& forms_;
+    platform::Forms& forms_;
     std::unique_ptr<schedule::Countdown> countdown_;
     qint64 clockSecond_ = -1; // the second the clock line shows
 };

@@ -1,8 +1,8 @@
 #pragma once
 // The operations the windows need from the host, each behind a small
 // interface. Windows receive a Platform by reference; the program passes the
-// host implementations (host_platform.h), the tests the recording fakes
-// (fake_platform.h).
+// host implementations (host/host_platform.h), the tests the recording fakes
+// (tests/fakes/).
 
 #include <QDateTime>
 #include <QString>

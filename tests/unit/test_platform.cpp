@@ -2,7 +2,7 @@
 // text, and the text box's change and key events.
 
 #include "platform/general_date.h"
-#include "platform/shutdown_line.h"
+#include "platform/host/shutdown_line.h"
 #include "platform/text_box.h"
 #include "platform/twips.h"
 

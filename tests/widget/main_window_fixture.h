@@ -1,14 +1,14 @@
 #pragma once
 // A main window loaded through the window registry on the fake platform.
 
-#include "app/forms.h"
+#include "platform/forms.h"
 #include "app/main_window.h"
-#include "platform/fake_platform.h"
+#include "fakes/fake_platform.h"
 
 struct MainWindowFixture {
-    platform::FakePlatform fake;
+    fakes::FakePlatform fake;
     platform::Platform platform = fake.platform();
-    app::Forms forms;
+    platform::Forms forms;
     app::MainWindow* main = nullptr;
 
     MainWindowFixture()

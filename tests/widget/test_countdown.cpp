@@ -10,6 +10,7 @@
 #include <QTest>
 
 using namespace platform;
+using namespace fakes;
 using app::MainWindow;
 
 namespace {
@@ -59,7 +60,7 @@ private:
 
     std::unique_ptr<MainWindowFixture> fixture_;
     FakePlatform* fake_ = nullptr;
-    app::Forms* forms_ = nullptr;
+    platform::Forms* forms_ = nullptr;
     MainWindow* main_ = nullptr;
 };
 

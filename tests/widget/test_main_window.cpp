@@ -13,6 +13,7 @@
 #include <QTest>
 
 using namespace platform;
+using namespace fakes;
 using app::MainWindow;
 
 namespace {
@@ -89,7 +90,7 @@ private slots:
 private:
     std::unique_ptr<MainWindowFixture> fixture_;
     FakePlatform* fake_ = nullptr;
-    app::Forms* forms_ = nullptr;
+    platform::Forms* forms_ = nullptr;
     MainWindow* main_ = nullptr;
 };
 

@@ -7,7 +7,7 @@
 
 #include <stdexcept>
 
-namespace app {
+namespace platform {
 
 Form::Form(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
 
@@ -84,4 +84,4 @@ void Forms::forget(Form* form)
     form->deleteLater();
 }
 
-} // namespace app
+} // namespace platform

@@ -12,7 +12,7 @@
 #include <functional>
 #include <memory>
 
-namespace app {
+namespace platform {
 
 class Forms;
 
@@ -73,4 +73,4 @@ private:
     QMap<QString, QPointer<Form>> loaded_;
 };
 
-} // namespace app
+} // namespace platform

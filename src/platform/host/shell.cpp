@@ -1,0 +1,98 @@
+#include "shell.h"
+
+#include "console.h"
+#include "shutdown_line.h"
+#include "win_process.h"
+
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QDBusPendingCallWatcher>
+
+namespace platform {
+
+void HostShell::reportFailure(const QString& what, const QString& reason, const QString& detail)
+{
+    QString text = what + u'：' + reason + u'。';
+    if (!detail.isEmpty())
+        text += u'\n' + detail;
+    writeErrorLine(text);
+    notices_.notify(text, kCritical, QStringLiteral("错误"));
+}
+
+#ifdef Q_OS_WIN
+
+void HostShell::run(const QString& commandLine, int windowStyle)
+{
+    unsigned long error = 0;
+    if (!winStartProcess(commandLine.toStdWString(), windowStyle, error))
+        reportFailure(QStringLiteral("未能执行命令"), QStringLiteral("错误代码 %1").arg(error),
+                      commandLine);
+}
+
+#else
+
+namespace {
+
+QString whatFailed(const ShutdownRequest& request)
+{
+    if (request.kind == ShutdownRequest::Kind::Cancel)
+        return QStringLiteral("未能取消关机");
+    if (request.type == u"reboot")
+        return QStringLiteral("未能安排重启");
+    return request.seconds == 0 ? QStringLiteral("未能立刻关机") : QStringLiteral("未能安排关机");
+}
+
+QString reasonFor(const QDBusError& error)
+{
+    const QString name = error.name();
+    if (name == u"org.freedesktop.DBus.Error.ServiceUnknown"
+        || name == u"org.freedesktop.DBus.Error.NameHasNoOwner")
+        return QStringLiteral("系统中没有运行 systemd-logind");
+    if (name == u"org.freedesktop.DBus.Error.AccessDenied"
+        || name == u"org.freedesktop.DBus.Error.InteractiveAuthorizationRequired")
+        return QStringLiteral("没有关机的权限");
+    if (name == u"org.freedesktop.DBus.Error.NoReply" || name == u"org.freedesktop.DBus.Error.Timeout")
+        return QStringLiteral("systemd-logind 没有应答");
+    if (name == u"org.freedesktop.DBus.Error.UnknownMethod")
+        return QStringLiteral("systemd-logind 不支持定时关机");
+    return QStringLiteral("系统拒绝了请求");
+}
+
+// A polkit password dialog may stay open a while; do not give up on the call
+// before the user had time to answer it.
+constexpr int kLogindCallTimeoutMs = 5 * 60 * 1000;
+
+} // namespace
+
+void HostShell::run(const QString& commandLine, int /*windowStyle: no window here*/)
+{
+    QString why;
+    const std::optional<ShutdownRequest> request = parseShutdownLine(commandLine, &why);
+    if (!request) {
+        writeErrorLine(QStringLiteral("refused command line \"%1\": %2").arg(commandLine, why));
+        return;
+    }
+
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected()) {
+        reportFailure(whatFailed(*request), QStringLiteral("无法连接系统总线"), bus.lastError().message());
+        return;
+    }
+
+    const QDBusPendingCall call = bus.asyncCall(logindCall(*request, wallClockUsec()), kLogindCallTimeoutMs);
+    auto* watcher = new QDBusPendingCallWatcher(call, &context_);
+    const QString what = whatFailed(*request);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &context_,
+                     [this, what](QDBusPendingCallWatcher* finished) {
+                         finished->deleteLater();
+                         if (!finished->isError())
+                             return;
+                         const QDBusError error = finished->error();
+                         reportFailure(what, reasonFor(error),
+                                       error.name() + QStringLiteral(": ") + error.message());
+                     });
+}
+
+#endif
+
+} // namespace platform

@@ -1,0 +1,26 @@
+#pragma once
+// Shell: the program's command lines carried out by the host. On Linux the
+// shutdown lines go to systemd-logind over D-Bus (see shutdown_line.h); on
+// Windows a line is started as a new process.
+
+#include "platform/platform.h"
+
+#include <QObject>
+
+namespace platform {
+
+class HostShell final : public Shell {
+public:
+    // Failures the host reports later (logind refusing, no logind at all) are
+    // told to the user through `notices`, without blocking.
+    explicit HostShell(MessageBox& notices) : notices_(notices) {}
+    void run(const QString& commandLine, int windowStyle) override;
+
+private:
+    void reportFailure(const QString& what, const QString& reason, const QString& detail);
+
+    MessageBox& notices_;
+    QObject context_; // owns the pending calls' watchers
+};
+
+} // namespace platform
