@@ -1,6 +1,7 @@
-#include "platform/forms.h"
 #include "app/main_window.h"
 #include "platform/fonts.h"
+#include "platform/forms.h"
+#include "platform/host/display.h"
 #include "platform/host/host_platform.h"
 
 #include <QApplication>
@@ -20,11 +21,12 @@ QIcon programIcon()
 
 int main(int argc, char* argv[])
 {
-    QApplication application(argc, argv);
+    const std::unique_ptr<QApplication> application = platform::openDisplay(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vesperon"));
     QApplication::setApplicationDisplayName(QString()); // titles are the windows' own
     QApplication::setWindowIcon(programIcon());
     platform::installFontFallbacks();
+    platform::useCjkDefaultFont();
 
     platform::HostPlatform host;
     platform::Platform platform = host.platform();

@@ -145,7 +145,9 @@ void MainWindow::buildControls()
     Command10 = button("Command10", "立刻关机", twipsRect(1200, 2280, 1215, 495));
     Command5 = button("Command5", "最小化到任务栏", twipsRect(2520, 2280, 1095, 495));
 
-    Label2 = place(new QLabel(client), "Label2", twipsRect(0, 3000, 3615, 255));
+    // The clock line: drawn smaller rather than cut off where a locale's
+    // date and time are wider than its box.
+    Label2 = place(new platform::FittingLabel(client), "Label2", twipsRect(0, 3000, 3615, 255));
 
     Label1 = place(new QLabel(kNotes, client), "Label1", twipsRect(0, 3480, 3375, 615));
     Label1->setWordWrap(true);

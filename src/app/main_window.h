@@ -3,6 +3,7 @@
 // buttons, the clock line and the notes, under a menu bar of four commands.
 
 #include "platform/forms.h"
+#include "platform/fitting_label.h"
 #include "platform/platform.h"
 #include "platform/text_box.h"
 #include "schedule/countdown.h"
@@ -81,7 +82,7 @@ public:
     QPushButton* Command9 = nullptr;
     QPushButton* Command10 = nullptr;
     QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
+    platform::FittingLabel* Label2 = nullptr; // the clock line
     ClickLabel* Label3 = nullptr;
     platform::TextBox* Text2 = nullptr;
     std::unique_ptr<platform::Timer> Timer1;

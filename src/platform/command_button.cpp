@@ -1,5 +1,6 @@
 #include "command_button.h"
 
+#include <QKeyEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -26,6 +27,29 @@ void CommandButton::paintEvent(QPaintEvent*)
                        style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
     style()->drawItemText(&painter, area, Qt::AlignCenter | Qt::TextWordWrap, option.palette, isEnabled(), caption,
                           QPalette::ButtonText);
+}
+
+bool isPressingKey(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space || key == Qt::Key_Select;
+}
+
+void CommandButton::keyPressEvent(QKeyEvent* event)
+{
+    if (event->isAutoRepeat() && isPressingKey(event->key())) {
+        event->accept(); // swallowed: it must neither press us nor reach the window
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+void CommandButton::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->isAutoRepeat() && isPressingKey(event->key())) {
+        event->accept();
+        return;
+    }
+    QPushButton::keyReleaseEvent(event);
 }
 
 } // namespace platform

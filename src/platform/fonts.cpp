@@ -1,16 +1,49 @@
 #include "fonts.h"
 
+#include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QStringList>
 
 namespace platform {
 
-void installFontFallbacks()
+namespace {
+
+const QStringList& cjkFaces()
 {
-    QFont::insertSubstitutions(QStringLiteral("微软雅黑"), QStringList
-                               {QStringLiteral("Microsoft YaHei"), QStringLiteral("WenQuanYi Micro Hei"),
-                                QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),
-                                QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("AR PL UMing CN")});
+    static const QStringList faces{QStringLiteral("Microsoft YaHei"), QStringLiteral("WenQuanYi Micro Hei"),
+                                   QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),
+                                   QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("AR PL UMing CN")};
+    return faces;
+}
+
+bool coversChinese(const QString& family)
+{
+    return QFontDatabase::writingSystems(family).contains(QFontDatabase::SimplifiedChinese);
+}
+
+} // namespace
+
+void installFontFallbacks() { QFont::insertSubstitutions(QStringLiteral("微软雅黑"), cjkFaces()); }
+
+void useCjkDefaultFont()
+{
+    const QFont current = QApplication::font();
+    if (coversChinese(QFontInfo(current).family()))
+        return;
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& face : cjkFaces()) {
+        if (installed.contains(face) && coversChinese(face)) {
+            QFont font(face);
+            if (current.pointSizeF() > 0)
+                font.setPointSizeF(current.pointSizeF());
+            else
+                font.setPixelSize(current.pixelSize());
+            QApplication::setFont(font);
+            return;
+        }
+    }
 }
 
 } // namespace platform

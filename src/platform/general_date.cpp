@@ -2,6 +2,11 @@
 
 namespace platform {
 
+QLocale clockLocaleFor(const QLocale& system)
+{
+    return system.language() == QLocale::C ? QLocale(QLocale::Chinese, QLocale::China) : system;
+}
+
 QString longTimeFormatWithoutZone(const QLocale& locale)
 {
     const QString format = locale.timeFormat(QLocale::LongFormat);

@@ -6,6 +6,11 @@
 
 namespace platform {
 
+// The locale the clock line's date and time are written in: the user's, or,
+// with none configured (the C or POSIX locale), the program's own language,
+// Chinese.
+QLocale clockLocaleFor(const QLocale& system);
+
 // The locale's long time format with its time-zone part taken out.
 QString longTimeFormatWithoutZone(const QLocale& locale);
 

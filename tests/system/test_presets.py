@@ -143,6 +143,37 @@ class PresetTest(DesktopTestCase):
         self.assertEqual(len(calls), 1, d.describe())
         self.assertSchedule(calls[0], "poweroff", t0, 1.5)
 
+    def test_now_held_return(self):
+        """Return held on 立刻关机 asks once and answers nothing by itself."""
+        d = self.start_desktop()
+        d.activate(d.main_window)
+        # Give 立刻关机 the keyboard focus without pressing it: press the
+        # mouse on it and let go elsewhere.
+        d.move_to("立刻关机")
+        d.xdotool("mousedown", 1)
+        d.move_to("Frame2", dx=4, dy=4)
+        d.xdotool("mouseup", 1)
+        self.settle(0.3)
+        self.assertEqual(d.all_calls(), [])
+        # Held for 1.5 s: well past the repeat delay, so the X server sends
+        # some twenty repeats of Return.
+        d.xdotool("keydown", "Return")
+        time.sleep(1.5)
+        d.xdotool("keyup", "Return")
+        self.settle(1.0)
+        wins = d.wait_window(CONFIRM_TITLE)
+        self.assertEqual(len(wins), 1, "one question, and only one: %s" % wins)
+        self.assertEqual(d.all_calls(), [], "a held key shut the computer down\n" + d.describe())
+        self.save_shot("held-return.png")
+        # A fresh press answers with the default button, 是(Y).
+        d.activate(wins[0])
+        d.key("Return")
+        d.wait_no_window(CONFIRM_TITLE)
+        d.wait_calls("ScheduleShutdown", 1)
+        self.settle()
+        self.assertEqual(len(d.calls("ScheduleShutdown")), 1, d.describe())
+        self.assertRunning()
+
     def _check_error_window(self, d):
         wins = d.wait_window(ERROR_TITLE)
         self.assertEqual(len(wins), 1, wins)

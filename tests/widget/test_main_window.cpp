@@ -3,7 +3,11 @@
 
 #include "main_window_fixture.h"
 #include "platform/fonts.h"
+#include "platform/general_date.h"
 #include "platform/twips.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -67,6 +71,7 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -78,11 +83,14 @@ private slots:
 
     void clockLineShowsDateAndTime();
     void clockLineShowsDateAloneAtMidnight();
+    void clockLineReadsWholeInEveryLocale_data();
+    void clockLineReadsWholeInEveryLocale();
 
     void presetButtonsIssueTheirLines_data();
     void presetButtonsIssueTheirLines();
     void presetsIgnoreTheCountdownMode();
     void keyboardPressesTheFocusedButton();
+    void heldKeysPressNoButton();
     void shutDownNowAsksFirst();
     void shutDownNowAnsweredNoIssuesNothing();
     void menuCommandsWithoutWindowsDoNothing();
@@ -94,9 +102,15 @@ private:
     MainWindow* main_ = nullptr;
 };
 
+void TestMainWindow::initTestCase()
+{
+    // As the program sets its fonts up at start.
+    installFontFallbacks();
+    useCjkDefaultFont();
+}
+
 void TestMainWindow::init()
 {
-    installFontFallbacks();
     fixture_ = std::make_unique<MainWindowFixture>();
     fake_ = &fixture_->fake;
     forms_ = &fixture_->forms;
@@ -215,6 +229,54 @@ void TestMainWindow::clockLineShowsDateAloneAtMidnight()
     QCOMPARE(main_->Label2->text(), QStringLiteral("<Tolvane>当前时间：2025/1/1"));
 }
 
+void TestMainWindow::clockLineReadsWholeInEveryLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("family"); // empty: the program's default font
+    QTest::addColumn<QString>("expected");
+    // The widest moment of the year: two-digit month and day, the last
+    // second of the evening.
+    const QString zh = QStringLiteral("<Tolvane>当前时间：2026/12/28 23:59:59");
+    for (const QString& family : {QString(), QStringLiteral("DejaVu Sans")}) {
+        const QByteArray font = family.isEmpty() ? "default font" : family.toLatin1();
+        QTest::newRow("C, " + font) << "C" << family << zh;
+        QTest::newRow("zh_CN, " + font) << "zh_CN" << family << zh;
+        QTest::newRow("en_US, " + font) << "en_US" << family << QStringLiteral("<Tolvane>当前时间：12/28/26 11:59:59 PM");
+        QTest::newRow("de_DE, " + font) << "de_DE" << family << QStringLiteral("<Tolvane>当前时间：28.12.26 23:59:59");
+    }
+}
+
+void TestMainWindow::clockLineReadsWholeInEveryLocale()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, family);
+    QFETCH(QString, expected);
+    if (!family.isEmpty()) {
+        // A desktop whose default face is wider than the CJK one.
+        if (!QFontDatabase::families().contains(family))
+            QSKIP("font not installed");
+        main_->Label2->setFont(QFont(family, 9));
+    }
+    fake_->clock.locale = clockLocaleFor(QLocale(locale));
+    fake_->clock.current = QDateTime(QDate(2026, 12, 28), QTime(23, 59, 59));
+    fake_->timers["main.Timer2"].fire();
+
+    FittingLabel* line = main_->Label2;
+    QCOMPARE(line->text(), expected); // the whole text, nothing left out
+    QCOMPARE(line->geometry(), twipsRect(0, 3000, 3615, 255)); // in its own box
+    const double drawn = QFontMetricsF(line->font()).horizontalAdvance(line->text());
+    QVERIFY2(drawn <= line->contentsRect().width(),
+             qPrintable(QStringLiteral("%1 px wide in a %2 px box at %3 pt")
+                            .arg(drawn).arg(line->contentsRect().width()).arg(line->font().pointSizeF())));
+    QVERIFY(line->font().pointSizeF() >= FittingLabel::kSmallestPointSize);
+    QVERIFY(QFontMetricsF(line->font()).height() <= line->height());
+
+    // A short text afterwards is drawn at the full size again.
+    fake_->clock.current = QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0));
+    fake_->timers["main.Timer2"].fire();
+    QCOMPARE(line->font().pointSizeF(), line->fullSizeFont().pointSizeF());
+}
+
 void TestMainWindow::presetButtonsIssueTheirLines_data()
 {
     QTest::addColumn<QString>("button");
@@ -265,6 +327,48 @@ void TestMainWindow::keyboardPressesTheFocusedButton()
     // Enter in the seconds box presses nothing.
     main_->Text1->setFocus();
     QTest::keyClick(main_->Text1, Qt::Key_Return);
+    QCOMPARE(fake_->shell.commands.size(), 2);
+}
+
+void TestMainWindow::heldKeysPressNoButton()
+{
+    // Key events as the window system delivers them, auto-repeat flag and all.
+    forms_->show(MainWindow::kName);
+    QVERIFY(QTest::qWaitForWindowActive(main_));
+    QWindow* window = main_->windowHandle();
+    const auto key = [window](bool press, Qt::Key code, const QString& text, bool repeat) {
+        QTest::simulateEvent(window, press, code, Qt::NoModifier, text, repeat);
+    };
+    main_->Command3->setFocus();
+
+    // Enter held down: the first press acts, the repeats do not.
+    key(true, Qt::Key_Return, "\r", false);
+    for (int i = 0; i < 10; ++i) {
+        key(false, Qt::Key_Return, "\r", true);
+        key(true, Qt::Key_Return, "\r", true);
+    }
+    key(false, Qt::Key_Return, "\r", false);
+    const RecordedCommand oneHour{"cmd.exe /c shutdown -s -t 3600", 2};
+    QCOMPARE(fake_->shell.commands, QList<RecordedCommand>({oneHour}));
+
+    // Space held down: one click, on the release.
+    key(true, Qt::Key_Space, " ", false);
+    for (int i = 0; i < 10; ++i) {
+        key(false, Qt::Key_Space, " ", true);
+        key(true, Qt::Key_Space, " ", true);
+    }
+    QCOMPARE(fake_->shell.commands.size(), 1);
+    key(false, Qt::Key_Space, " ", false);
+    QCOMPARE(fake_->shell.commands, QList<RecordedCommand>({oneHour, oneHour}));
+
+    // "立刻关机" held down asks once and is not pressed again.
+    main_->Command10->setFocus();
+    fake_->messages.answers = {kAnswerNo};
+    key(true, Qt::Key_Return, "\r", false);
+    for (int i = 0; i < 10; ++i)
+        key(true, Qt::Key_Return, "\r", true);
+    key(false, Qt::Key_Return, "\r", false);
+    QCOMPARE(fake_->messages.shown.size(), 1);
     QCOMPARE(fake_->shell.commands.size(), 2);
 }
 

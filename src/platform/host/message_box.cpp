@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QSet>
 #include <QSpacerItem>
 
 namespace platform {
@@ -46,6 +49,50 @@ void setUpBox(QMessageBox& box, const QString& prompt, int flags, const QString&
     }
 }
 
+// While a box is open, it acts only on keys that went down after it was
+// shown. The repeats of a key held from before (the Enter that pressed the
+// button which opened the box, say) reach neither its buttons, nor its
+// access keys, nor its default and escape buttons; neither does the release
+// of such a key. A key pressed afresh works as usual, so pressing Enter twice
+// on purpose still answers.
+class FreshKeysOnly final : public QObject {
+public:
+    explicit FreshKeysOnly(QWidget* box, QObject* parent = nullptr) : QObject(parent), box_(box)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~FreshKeysOnly() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
+            return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!box_ || !widget || (widget != box_ && !box_->isAncestorOf(widget)))
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->isAutoRepeat()) {
+            // Accepting the override keeps the shortcut map from acting on
+            // it; the key press that follows is swallowed here too.
+            event->accept();
+            return true;
+        }
+        if (type == QEvent::KeyPress)
+            down_.insert(key->key());
+        else if (type == QEvent::KeyRelease && !down_.remove(key->key())) {
+            event->accept();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> box_;
+    QSet<int> down_;
+};
+
 } // namespace
 
 int HostMessageBox::show(const QString& prompt, int flags, const QString& title)
@@ -53,6 +100,7 @@ int HostMessageBox::show(const QString& prompt, int flags, const QString& title)
     QMessageBox box(QApplication::activeWindow());
     setUpBox(box, prompt, flags, title);
     box.setWindowModality(Qt::ApplicationModal);
+    const FreshKeysOnly freshKeys(&box);
     box.exec();
     if (asksYesNo(flags))
         return box.buttonRole(box.clickedButton()) == QMessageBox::YesRole ? kAnswerYes : kAnswerNo;
@@ -64,6 +112,7 @@ void HostMessageBox::notify(const QString& prompt, int flags, const QString& tit
     auto* box = new QMessageBox();
     setUpBox(*box, prompt, flags, title);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    new FreshKeysOnly(box, box); // a child: it goes with the box
     box->setWindowModality(Qt::NonModal);
     box->show();
     box->raise();

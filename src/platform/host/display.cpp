@@ -1,0 +1,63 @@
+#include "display.h"
+
+#include "console.h"
+
+#include <QList>
+
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+
+// While the application is being constructed, Qt's messages are held back:
+// if the platform plugin cannot start, they are replaced by one line of ours;
+// otherwise they go out as usual once the application exists.
+QList<HeldMessage>* held = nullptr;
+
+void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg) {
+        writeErrorLine(noDisplayMessage(qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY")));
+        ::_exit(1);
+    }
+    if (held)
+        held->append({type, QByteArray(context.category ? context.category : "default"), text});
+}
+
+} // namespace
+
+QString noDisplayMessage(const QByteArray& qpaPlatform, const QByteArray& display, const QByteArray& waylandDisplay)
+{
+    if (!qpaPlatform.isEmpty())
+        return QStringLiteral("无法打开图形显示（QT_QPA_PLATFORM=%1）。 / cannot open the display (QT_QPA_PLATFORM=%1).")
+            .arg(QString::fromLocal8Bit(qpaPlatform));
+    if (display.isEmpty() && waylandDisplay.isEmpty())
+        return QStringLiteral("没有图形显示：DISPLAY 和 WAYLAND_DISPLAY 都没有设置。"
+                              " / no display: neither DISPLAY nor WAYLAND_DISPLAY is set.");
+    const QString name = QString::fromLocal8Bit(waylandDisplay.isEmpty() ? display : waylandDisplay);
+    return QStringLiteral("无法连接图形显示 %1。 / cannot connect to the display %1.").arg(name);
+}
+
+std::unique_ptr<QApplication> openDisplay(int& argc, char** argv)
+{
+    QList<HeldMessage> messages;
+    held = &messages;
+    const QtMessageHandler previous = qInstallMessageHandler(holdMessage);
+    auto application = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(previous);
+    held = nullptr;
+    for (const HeldMessage& message : std::as_const(messages)) {
+        const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
+        qt_message_output(message.type, context, message.text);
+    }
+    return application;
+}
+
+} // namespace platform
