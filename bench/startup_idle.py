@@ -27,13 +27,6 @@ from desktop import Desktop, DesktopError  # noqa: E402
 TICKS = os.sysconf("SC_CLK_TCK")
 
 
-def program_pid(session_pid):
-    """The program under dbus-run-session."""
-    out = subprocess.run(["pgrep", "-P", str(session_pid), "-x", "vesperon"],
-                         capture_output=True, text=True).stdout.split()
-    return int(out[0]) if out else None
-
-
 def cpu_seconds(pid):
     with open("/proc/%d/stat" % pid) as f:
         fields = f.read().rsplit(")", 1)[1].split()
@@ -74,7 +67,7 @@ def main(argv=None):
                 d._kill_group("vesperon", d.app)
                 time.sleep(0.5)
 
-        pid = program_pid(d.app.pid)
+        pid = d.app.pid
         time.sleep(3.0)  # let start-up settle
         c0, w0 = cpu_seconds(pid), time.monotonic()
         time.sleep(args.idle)

@@ -1,11 +1,15 @@
 #include "app/main_window.h"
+#include "app/module1.h"
 #include "platform/fonts.h"
 #include "platform/forms.h"
 #include "platform/host/display.h"
 #include "platform/host/host_platform.h"
 
+#include "platform/host/close_signals.h"
+
 #include <QApplication>
 #include <QIcon>
+#include <QSessionManager>
 
 namespace {
 
@@ -24,6 +28,9 @@ int main(int argc, char* argv[])
     const std::unique_ptr<QApplication> application = platform::openDisplay(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vesperon"));
     QApplication::setApplicationDisplayName(QString()); // titles are the windows' own
+    // The main window may be hidden in the notification area: its closing
+    // animation, not the last window going, ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(programIcon());
     platform::installFontFallbacks();
     platform::useCjkDefaultFont();
@@ -31,9 +38,33 @@ int main(int argc, char* argv[])
     platform::HostPlatform host;
     platform::Platform platform = host.platform();
 
+    app::Module1 module1;
     platform::Forms forms;
     forms.define(app::MainWindow::kName,
-                 [&] { return std::make_unique<app::MainWindow>(platform, forms); });
+                 [&] { return std::make_unique<app::MainWindow>(platform, forms, module1); });
+
+    // The host's ways of asking the program to close are close requests of
+    // the main window, whose closing animation ends the program. Before the
+    // main window exists there is nothing to animate: the program just ends.
+    const auto closeRequest = [&] {
+        if (forms.isLoaded(app::MainWindow::kName))
+            forms.unload(app::MainWindow::kName);
+        else
+            platform.program.end();
+    };
+    const platform::CloseSignals closeSignals([&](int) { closeRequest(); });
+    // The desktop session ending: the same request. The session manager is
+    // not told to stop the log-out: the main window leaves the screen at
+    // once, so that the session's closing of the windows that are still
+    // shown does not meet the refusal, and the animation ends the program.
+    QObject::connect(application.get(), &QGuiApplication::commitDataRequest, application.get(),
+                     [&](QSessionManager&) {
+                         closeRequest();
+                         if (QWidget* main = forms.isLoaded(app::MainWindow::kName)
+                                                 ? &forms.load(app::MainWindow::kName) : nullptr)
+                             main->hide();
+                     }, Qt::DirectConnection);
+
     forms.show(app::MainWindow::kName);
 
     return QApplication::exec();

@@ -12,7 +12,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
+
+#include <cmath>
 
 namespace app {
 
@@ -72,6 +73,13 @@ void ClientArea::setPicture(const QPixmap& picture)
     update();
 }
 
+void ClientArea::mouseMoveEvent(QMouseEvent* event)
+{
+    if (auto* form = dynamic_cast<platform::Form*>(window()))
+        form->raiseMouseMove(event->buttons(), event->modifiers(), event->position());
+    QWidget::mouseMoveEvent(event);
+}
+
 void ClientArea::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -84,10 +92,10 @@ void ClientArea::paintEvent(QPaintEvent*)
 
 // ---- MainWindow ------------------------------------------------------------
 
-MainWindow::MainWindow(platform::Platform& platform, platform::Forms& forms)
+MainWindow::MainWindow(platform::Platform& platform, platform::Forms& forms, Module1& module1)
     : Form(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                         | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      platform_(platform), forms_(forms)
+      platform_(platform), forms_(forms), module1_(module1)
 {
     setObjectName(kName);
     setWindowTitle(kTitle);
@@ -99,11 +107,6 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::buildControls()
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
     // Each menu item is a command of its own on the bar, with no submenu.
     menuBar = new QMenuBar(this);
     menuBar->setNativeMenuBar(false);
@@ -111,12 +114,18 @@ void MainWindow::buildControls()
     留言 = menuBar->addAction(QStringLiteral("给我工资"));
     说明 = menuBar->addAction(QStringLiteral("说明"));
     关于 = menuBar->addAction(QStringLiteral("关于"));
-    layout->setMenuBar(menuBar);
 
+    // No layout: the menu bar and the client area keep their places and
+    // sizes when the closing animation makes the window smaller; they are
+    // simply cut off by its edges.
+    const QSize area = platform::twipsSize(3690, 4170);
+    const int barHeight = menuBar->heightForWidth(area.width()) > 0 ? menuBar->heightForWidth(area.width())
+                                                                    : menuBar->sizeHint().height();
+    menuBar->setGeometry(0, 0, area.width(), barHeight);
     client = new ClientArea(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(platform::twipsSize(3690, 4170));
-    layout->addWidget(client);
+    client->setGeometry(QRect(QPoint(0, barHeight), area));
+    setFixedSize(area.width(), barHeight + area.height());
 
     Frame1 = place(new QGroupBox(QStringLiteral("时间设定（秒）"), client), "Frame1", twipsRect(120, 120, 1935, 855));
     fillBackground(Frame1, platform::colourFromValue(kInactiveBorder));
@@ -181,7 +190,8 @@ void MainWindow::buildControls()
     auto& timers = platform_.timers;
     Timer1 = timers.create(QStringLiteral("main.Timer1"), 1000, false, platform::TimerPrecision::Precise);
     Timer2 = timers.create(QStringLiteral("main.Timer2"), 30, true);
-    ULD = timers.create(QStringLiteral("main.ULD"), 30, false);
+    // Precise, so that the closing animation's steps do not drift.
+    ULD = timers.create(QStringLiteral("main.ULD"), 30, false, platform::TimerPrecision::Precise);
 }
 
 void MainWindow::connectHandlers()
@@ -193,6 +203,8 @@ void MainWindow::connectHandlers()
     Timer1->onTimer = [this] { onTimer1Timer(); };
     connect(Command1, &QPushButton::clicked, this, [this] { onCommand1Click(); });
     Timer2->onTimer = [this] { onTimer2Timer(); };
+    ULD->onTimer = [this] { onUldTimer(); };
+    connect(Command5, &QPushButton::clicked, this, [this] { onCommand5Click(); });
     Label3->onClick = [this] { onLabel3Click(); };
     connect(换肤, &QAction::triggered, this, [this] { on换肤Click(); });
     connect(关于, &QAction::triggered, this, [this] { on关于Click(); });
@@ -205,6 +217,73 @@ void MainWindow::connectHandlers()
     connect(Command9, &QPushButton::clicked, this, [this] { onCommand9Click(); });
     connect(Command10, &QPushButton::clicked, this, [this] { onCommand10Click(); });
 }
+
+// ---- notification-area icon and closing -------------------------------------
+
+void MainWindow::onLoad()
+{
+    addTrayIcon();
+}
+
+void MainWindow::addTrayIcon()
+{
+    platform::TrayRecord& record = module1_.TrayRecord;
+    record.cbSize = 28;
+    record.uID = 1;
+    record.hWnd = hWnd();
+    record.uFlags = platform::kNifMessage | platform::kNifIcon | platform::kNifTip;
+    record.uCallbackMessage = platform::kWmMouseMove;
+    record.hIcon = windowIcon();
+    platform_.tray.notifyIcon(platform::kNimAdd, record);
+}
+
+void MainWindow::onCommand5Click()
+{
+    addTrayIcon();
+    // Where the desktop has no notification area there would be no icon to
+    // bring the window back with: it goes to the task bar instead.
+    if (platform_.tray.isAvailable())
+        hide();
+    else
+        showMinimized();
+    platform_.messages.show(QStringLiteral("已最小化！可以双击任务栏的图标重新呼出！"), platform::kInformation,
+                            QStringLiteral("最小化！"));
+}
+
+void MainWindow::onMouseMove(int /*button*/, int /*shift*/, float x, float /*y*/)
+{
+    // X carries the icon's mouse message code, in twips.
+    const float code = x / float(platform::kTwipsPerPixel);
+    if (!std::isfinite(code) || std::fabs(code) > 2.0e9f)
+        return;
+    if (std::lrint(code) == platform::kWmLButtonDblClk) { // halves go to the even neighbour
+        forms_.show(kName);
+        addTrayIcon();
+    }
+}
+
+void MainWindow::onQueryUnload(bool& cancel)
+{
+    cancel = true;
+    ULD->setEnabled(true);
+    platform_.tray.notifyIcon(platform::kNimDelete, module1_.TrayRecord);
+}
+
+void MainWindow::onUnload()
+{
+    platform_.tray.notifyIcon(platform::kNimDelete, module1_.TrayRecord);
+}
+
+void MainWindow::onUldTimer()
+{
+    platform::WindowFunctions& windows = platform_.windows;
+    windows.setWidth(*this, windows.width(*this) - 100);
+    windows.setHeight(*this, windows.height(*this) - 100);
+    if (windows.width(*this) < 1000)
+        platform_.program.end();
+}
+
+// ---- countdown, clock, menu, presets ----------------------------------------
 
 void MainWindow::onText1KeyPress(int& keyCode) { countdown_->onText1KeyPress(keyCode); }
 void MainWindow::onText1Change() { countdown_->onText1Change(); }

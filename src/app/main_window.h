@@ -2,6 +2,7 @@
 // The main window: the custom countdown's two frames, the preset shutdown
 // buttons, the clock line and the notes, under a menu bar of four commands.
 
+#include "app/module1.h"
 #include "platform/forms.h"
 #include "platform/fitting_label.h"
 #include "platform/platform.h"
@@ -36,7 +37,7 @@ private:
 };
 
 // The client area: draws the window's picture and its two rules under the
-// controls.
+// controls, and reports the mouse moving over it as the window's MouseMove.
 class ClientArea : public QWidget {
 public:
     using QWidget::QWidget;
@@ -45,6 +46,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     QPixmap picture_;
@@ -56,7 +58,7 @@ public:
     static inline const QString kTitle = QStringLiteral("<Tolvane> 关机工具 ");
     static inline const QString kClockPrefix = QStringLiteral("<Tolvane>当前时间：");
 
-    MainWindow(platform::Platform& platform, platform::Forms& forms);
+    MainWindow(platform::Platform& platform, platform::Forms& forms, Module1& module1);
     ~MainWindow() override;
 
     // Controls, named as in the window's design.
@@ -90,6 +92,12 @@ public:
     std::unique_ptr<platform::Timer> ULD;
 
     // Event handlers.
+    void onLoad() override;
+    void onQueryUnload(bool& cancel) override;
+    void onUnload() override;
+    void onMouseMove(int button, int shift, float x, float y) override;
+    void onCommand5Click();
+    void onUldTimer();
     void onText1KeyPress(int& keyCode);
     void onText1Change();
     void onCommand1Click();
@@ -110,9 +118,11 @@ public:
 private:
     void buildControls();
     void connectHandlers();
+    void addTrayIcon();
 
     platform::Platform& platform_;
     platform::Forms& forms_;
+    Module1& module1_;
     std::unique_ptr<schedule::Countdown> countdown_;
     qint64 clockSecond_ = -1; // the second the clock line shows
 };

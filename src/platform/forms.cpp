@@ -1,5 +1,7 @@
 #include "forms.h"
 
+#include "twips.h"
+
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLayout>
@@ -10,6 +12,44 @@
 namespace platform {
 
 Form::Form(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
+
+WindowHandle Form::hWnd() { return WindowHandle(winId()); }
+
+Form* Form::fromHandle(WindowHandle handle)
+{
+    if (handle == 0)
+        return nullptr;
+    return dynamic_cast<Form*>(QWidget::find(WId(handle)));
+}
+
+void Form::raiseMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF pixels)
+{
+    int button = 0;
+    if (buttons & Qt::LeftButton)
+        button |= 1;
+    if (buttons & Qt::RightButton)
+        button |= 2;
+    if (buttons & Qt::MiddleButton)
+        button |= 4;
+    int shift = 0;
+    if (modifiers & Qt::ShiftModifier)
+        shift |= 1;
+    if (modifiers & Qt::ControlModifier)
+        shift |= 2;
+    if (modifiers & Qt::AltModifier)
+        shift |= 4;
+    onMouseMove(button, shift, float(pixels.x() * kTwipsPerPixel), float(pixels.y() * kTwipsPerPixel));
+}
+
+bool postMouseMessage(WindowHandle handle, int code)
+{
+    Form* form = Form::fromHandle(handle);
+    if (!form)
+        return false;
+    QMetaObject::invokeMethod(
+        form, [form, code] { form->onMouseMove(0, 0, float(code * kTwipsPerPixel), 0.0f); }, Qt::QueuedConnection);
+    return true;
+}
 
 void Form::closeEvent(QCloseEvent* event)
 {
@@ -64,7 +104,10 @@ bool Forms::show(const QString& name)
             form.move(area.center() - QPoint(form.width() / 2, form.height() / 2));
         }
     }
-    form.show();
+    if (form.isMinimized())
+        form.showNormal();
+    else
+        form.show();
     form.raise();
     form.activateWindow();
     return true;

@@ -4,6 +4,8 @@
 // load handling before it first becomes visible, and is unloaded when it is
 // closed (unless its query-unload handling keeps it).
 
+#include "platform.h"
+
 #include <QMap>
 #include <QPointer>
 #include <QString>
@@ -27,6 +29,21 @@ public:
     virtual void onQueryUnload(bool& /*cancel*/) {}
     // Unload: the window is about to be destroyed.
     virtual void onUnload() {}
+    // MouseMove: the mouse moved over the window's client area, or the
+    // notification area reports an event of the window's icon (then X is the
+    // mouse message code × 15 and Y is 0). Button: 1 left, 2 right, 4 middle;
+    // shift: 1 Shift, 2 Ctrl, 4 Alt; X and Y in twips.
+    virtual void onMouseMove(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+
+    // The window's handle, by which the notification area and the window
+    // functions name it.
+    WindowHandle hWnd();
+    // The loaded window with that handle, or nullptr.
+    static Form* fromHandle(WindowHandle handle);
+
+    // Raises MouseMove for a real mouse movement, position in pixels of the
+    // client area.
+    void raiseMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF pixels);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -37,6 +54,11 @@ private:
     QString name_;
     bool shownOnce_ = false;
 };
+
+// Delivers a notification-area mouse message (kWmLButtonDblClk, …) to the
+// window `handle`, as its MouseMove with X = code × 15 twips, from the event
+// loop (never inside the caller). Returns false when no such window exists.
+bool postMouseMessage(WindowHandle handle, int code);
 
 class Forms {
 public:
@@ -55,9 +77,10 @@ public:
     Form& load(const QString& name);
     template <class T> T& load(const QString& name) { return static_cast<T&>(load(name)); }
 
-    // Loads the window if needed, makes it visible and brings it to the front.
-    // The first show after a load centres it on the screen. Returns false for
-    // a name no window is defined under.
+    // Loads the window if needed, makes it visible (restoring it when it was
+    // minimised) and brings it to the front. The first show after a load
+    // centres it on the screen. Returns false for a name no window is defined
+    // under.
     bool show(const QString& name);
 
     bool isLoaded(const QString& name) const { return loaded_.contains(name); }

@@ -5,12 +5,15 @@
 // (tests/fakes/).
 
 #include <QDateTime>
+#include <QIcon>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
 namespace platform {
+
+class Form;
 
 // Message box flags and answers, as the program's windows use them.
 enum MessageFlags : int {
@@ -98,12 +101,94 @@ public:
                                           TimerPrecision precision = TimerPrecision::Coarse) = 0;
 };
 
+// ---- the notification-area icon --------------------------------------------
+
+// A window, as the notification area and the window functions name it.
+using WindowHandle = quintptr;
+
+// The record that describes a notification-area icon, field for field.
+struct TrayRecord {
+    quint32 cbSize = 0;
+    WindowHandle hWnd = 0;        // the window that receives the icon's mouse messages
+    quint32 uID = 0;              // the icon's number within that window
+    quint32 uFlags = 0;           // which of the following fields count
+    quint32 uCallbackMessage = 0; // the message the window receives
+    QIcon hIcon;
+    QString szTip;                // the tip text; empty: no tip
+};
+
+enum NotifyIconMessage : int {
+    kNimAdd = 0,
+    kNimDelete = 2,
+};
+
+enum NotifyIconFlags : quint32 {
+    kNifMessage = 1,
+    kNifIcon = 2,
+    kNifTip = 4,
+};
+
+// Mouse message codes, as the notification area reports its icon's events
+// to the window that owns it.
+enum MouseMessage : int {
+    kWmMouseMove = 0x200,     // 512
+    kWmLButtonDown = 0x201,   // 513
+    kWmLButtonUp = 0x202,     // 514
+    kWmLButtonDblClk = 0x203, // 515
+    kWmRButtonDown = 0x204,   // 516
+    kWmRButtonUp = 0x205,     // 517
+    kWmMButtonDown = 0x207,   // 519
+    kWmMButtonUp = 0x208,     // 520
+};
+
+class NotificationArea {
+public:
+    virtual ~NotificationArea() = default;
+    // Adds (kNimAdd) or deletes (kNimDelete) the icon the record describes.
+    // An add for an icon that is already there, and a delete for one that is
+    // not, are refused: they change nothing and return false. The icon's
+    // mouse events reach the window `hWnd` as its mouse-move event with
+    // X = the mouse message code × 15 twips (see Form::onMouseMove).
+    virtual bool notifyIcon(int message, TrayRecord& record) = 0;
+    // Whether the desktop has a notification area that can show the icon now.
+    virtual bool isAvailable() const = 0;
+};
+
+// ---- windows ----------------------------------------------------------------
+
+// Window sizes as the program reads and sets them from code: the outer size,
+// frame and title bar included, in twips.
+class WindowFunctions {
+public:
+    virtual ~WindowFunctions() = default;
+    virtual float width(const Form& window) const = 0;
+    virtual float height(const Form& window) const = 0;
+    // Keeps the window's left and top edges. The size asked for is what a
+    // later read gives back, whatever the window manager made of it, and a
+    // window can be made as small as asked, narrower than its contents.
+    virtual void setWidth(Form& window, float twips) = 0;
+    virtual void setHeight(Form& window, float twips) = 0;
+};
+
+// ---- the program ------------------------------------------------------------
+
+class Program {
+public:
+    virtual ~Program() = default;
+    // Ends the program at once, with exit status 0: every window goes, no
+    // further event of any kind is raised and nothing after the call runs.
+    virtual void end() = 0;
+};
+
 struct Platform {
     MessageBox& messages;
     Shell& shell;
     Clock& clock;
     ProgramFolder& folder;
     Timers& timers;
+    NotificationArea& tray;
+    WindowFunctions& windows;
+    Program& program;
 };
 
 } // namespace platform

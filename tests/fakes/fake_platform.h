@@ -8,6 +8,8 @@
 #include "fake_program_folder.h"
 #include "fake_shell.h"
 #include "fake_timers.h"
+#include "fake_tray.h"
+#include "fake_windows.h"
 
 namespace fakes {
 
@@ -17,8 +19,14 @@ struct FakePlatform {
     FakeClock clock;
     FakeProgramFolder folder;
     FakeTimers timers;
+    FakeNotificationArea tray;
+    FakeWindowFunctions windows;
+    FakeProgram program;
 
-    platform::Platform platform() { return platform::Platform{messages, shell, clock, folder, timers}; }
+    platform::Platform platform()
+    {
+        return platform::Platform{messages, shell, clock, folder, timers, tray, windows, program};
+    }
 };
 
 } // namespace fakes

@@ -8,9 +8,12 @@ Desktop starts, in a private temporary directory:
     python-dbusmock's logind template with the shutdown-scheduling methods
     the template lacks (ScheduleShutdown, CancelScheduledShutdown and the
     ScheduledShutdown property);
+  * a private session bus for the program and, when asked, a mock
+    StatusNotifierWatcher on it (the tray of KDE, GNOME's AppIndicator
+    extension and most Wayland desktops);
   * optionally dbus-monitor on that bus, to see the arguments as they were
     put on the wire (dbusmock converts them to the declared signature);
-  * the program itself under dbus-run-session, stdout and stderr to files.
+  * the program itself, stdout and stderr to files.
 
 Everything is started in its own process group and torn down by group, also
 when a test fails half-way.  Use it as a context manager:
@@ -50,6 +53,8 @@ LOGIN1_NAME = "org.freedesktop.login1"
 LOGIN1_PATH = "/org/freedesktop/login1"
 LOGIN1_IFACE = "org.freedesktop.login1.Manager"
 MOCK_IFACE = "org.freedesktop.DBus.Mock"
+SNI_WATCHER = "org.kde.StatusNotifierWatcher"
+SNI_WATCHER_PATH = "/StatusNotifierWatcher"
 
 MAIN_TITLE = "<Tolvane> 关机工具 "
 MAIN_TITLE_PATTERN = "Tolvane"
@@ -192,23 +197,29 @@ class Desktop:
     logind:  "mock" (default) for the dbusmock logind with the scheduling
              methods, "refuse" for one whose scheduling methods fail with
              an authorization error, None for no logind on the bus at all.
-    tray:    also start trayer as a system tray host.
+    tray:    also start trayer as a system tray host (XEmbed).
+    sni:     put a mock org.kde.StatusNotifierWatcher with a host on the
+             program's session bus (see sni_items(), sni_activate()).
     monitor: run dbus-monitor on the system bus for ScheduleShutdown and
              CancelScheduledShutdown calls (see wire_calls()).
     """
 
     def __init__(self, logind="mock", tray=False, monitor=False,
-                 binary=None, lang="C.UTF-8"):
+                 binary=None, lang="C.UTF-8", sni=False):
         if logind not in ("mock", "refuse", None):
             raise ValueError("logind must be 'mock', 'refuse' or None")
         self.logind = logind
         self.tray = tray
+        self.sni = sni
         self.monitor = monitor
         self.binary = binary or os.environ.get("VESPERON_BIN", DEFAULT_BIN)
         self.lang = lang
         self.tmp = None
         self.display = None
         self.system_bus_address = None
+        self.session_bus_address = None
+        self._session = None
+        self._watcher = None
         self._procs = []              # (label, Popen), started in order
         self._bus = None
         self._mock = None
@@ -245,6 +256,9 @@ class Desktop:
         _say("temporary directory %s" % self.tmp)
         self._start_x()
         self._start_bus()
+        self._start_session_bus()
+        if self.sni:
+            self._start_watcher()
         if self.logind:
             self._start_logind()
         if self.monitor:
@@ -258,25 +272,26 @@ class Desktop:
                 proc.stdout.close()
         self._procs = []
         self.app = None
-        if self._bus is not None:
-            try:
-                self._bus.close()
-            except Exception:
-                pass
-            self._bus = None
+        for bus in (self._bus, self._session):
+            if bus is not None:
+                try:
+                    bus.close()
+                except Exception:
+                    pass
+        self._bus = self._session = None
         if self.tmp and os.environ.get("VESPERON_KEEP_TMP") != "1":
             shutil.rmtree(self.tmp, ignore_errors=True)
         elif self.tmp:
             sys.stderr.write("desktop: kept %s\n" % self.tmp)
 
-    def _spawn(self, label, argv, env=None, **kw):
+    def _spawn(self, label, argv, env=None, cwd=None, **kw):
         kw.setdefault("stdin", subprocess.DEVNULL)
         if "stdout" not in kw:
             kw["stdout"] = open(os.path.join(self.tmp, label + ".out"), "wb")
         if "stderr" not in kw:
             kw["stderr"] = open(os.path.join(self.tmp, label + ".err"), "wb")
         _say("start %s: %s" % (label, " ".join(argv)))
-        proc = subprocess.Popen(argv, env=env or self.env(), cwd=self.tmp,
+        proc = subprocess.Popen(argv, env=env or self.env(), cwd=cwd or self.tmp,
                                 start_new_session=True, **kw)
         for stream in ("stdout", "stderr"):
             f = kw.get(stream)
@@ -289,8 +304,8 @@ class Desktop:
     def _kill_group(label, proc, grace=5.0):
         """SIGTERM the process group, then SIGKILL what is left."""
         # Started with start_new_session, so the group id is the leader's
-        # pid; it stays ours while any member (say the session bus that
-        # dbus-run-session started) is alive.
+        # pid; it stays ours while any member (say a process the program
+        # started) is alive.
         pgid = proc.pid
         for sig, wait in ((signal.SIGTERM, grace), (signal.SIGKILL, grace)):
             try:
@@ -334,6 +349,8 @@ class Desktop:
             env["DISPLAY"] = ":%d" % self.display
         if self.system_bus_address:
             env["DBUS_SYSTEM_BUS_ADDRESS"] = self.system_bus_address
+        if self.session_bus_address:
+            env["DBUS_SESSION_BUS_ADDRESS"] = self.session_bus_address
         env.update(extra)
         return env
 
@@ -414,20 +431,68 @@ class Desktop:
 
     # ---------------------------------------------------------------- D-Bus
 
-    def _start_bus(self):
-        busdir = os.path.join(self.tmp, "bus")
+    def _bus_daemon(self, label):
+        busdir = os.path.join(self.tmp, label)
         os.mkdir(busdir, 0o700)
-        conf = os.path.join(self.tmp, "system-bus.conf")
+        conf = os.path.join(self.tmp, label + ".conf")
         with open(conf, "w") as f:
             f.write(BUS_CONFIG % busdir)
-        proc = self._spawn("system-bus", ["dbus-daemon", "--nofork",
-                                          "--config-file=" + conf,
-                                          "--print-address=1"],
+        proc = self._spawn(label, ["dbus-daemon", "--nofork",
+                                   "--config-file=" + conf,
+                                   "--print-address=1"],
                            stdout=subprocess.PIPE)
-        self.system_bus_address = self._read_line(
-            proc.stdout.fileno(), START_TIMEOUT, "the bus address")
-        _say("system bus at %s" % self.system_bus_address)
+        address = self._read_line(proc.stdout.fileno(), START_TIMEOUT,
+                                  "the %s address" % label)
+        _say("%s at %s" % (label, address))
+        return address
+
+    def _start_bus(self):
+        self.system_bus_address = self._bus_daemon("system-bus")
         self._bus = dbus.bus.BusConnection(self.system_bus_address)
+
+    def _start_session_bus(self):
+        # The program's own session bus, so that Qt autolaunches none and
+        # nothing of the machine's (a StatusNotifierWatcher, say) is seen.
+        self.session_bus_address = self._bus_daemon("session-bus")
+        self._session = dbus.bus.BusConnection(self.session_bus_address)
+
+    def _start_watcher(self):
+        self.watcher_log = os.path.join(self.tmp, "watcher.log")
+        self._spawn("watcher", [PYTHON, "-m", "dbusmock", "--session",
+                                SNI_WATCHER, SNI_WATCHER_PATH, SNI_WATCHER,
+                                "--logfile", self.watcher_log])
+        self._wait_for(lambda: self._session.name_has_owner(SNI_WATCHER),
+                       START_TIMEOUT, "the mock StatusNotifierWatcher")
+        obj = self._session.get_object(SNI_WATCHER, SNI_WATCHER_PATH)
+        self._watcher = dbus.Interface(obj, MOCK_IFACE)
+        self._watcher.AddMethods(SNI_WATCHER, [
+            ("RegisterStatusNotifierItem", "s", "", ""),
+            ("RegisterStatusNotifierHost", "s", "", ""),
+        ])
+        self._watcher.AddProperties(SNI_WATCHER, {
+            "IsStatusNotifierHostRegistered": dbus.Boolean(True),
+            "RegisteredStatusNotifierItems": dbus.Array([], signature="s"),
+            "ProtocolVersion": dbus.Int32(0),
+        })
+        _say("mock StatusNotifierWatcher ready")
+
+    def sni_items(self):
+        """Bus names the program registered its tray items under."""
+        if self._watcher is None:
+            return []
+        calls = self._watcher.GetMethodCalls("RegisterStatusNotifierItem")
+        return [str(args[0]) for _, args in calls]
+
+    def sni_activate(self, item, method="Activate"):
+        """Click the program's tray item as a StatusNotifier host does."""
+        # Qt registers its bus name, with the item at /StatusNotifierItem.
+        service, path = item, "/StatusNotifierItem"
+        if "/" in item:
+            service, path = item.split("/", 1)
+            path = "/" + path
+        obj = self._session.get_object(service, path)
+        getattr(dbus.Interface(obj, "org.kde.StatusNotifierItem"), method)(
+            dbus.Int32(0), dbus.Int32(0))
 
     def _start_logind(self):
         self.mock_log = os.path.join(self.tmp, "logind.log")
@@ -557,18 +622,17 @@ class Desktop:
 
     # -------------------------------------------------------------- program
 
-    def launch(self, args=(), wait_window=True):
-        """Start the program under dbus-run-session; find its main window."""
+    def launch(self, args=(), wait_window=True, cwd=None, env=None):
+        """Start the program on this desktop; find its main window."""
         if not os.access(self.binary, os.X_OK):
             raise DesktopError("program not found or not executable: %s" % self.binary)
         self.app_stdout = os.path.join(self.tmp, "vesperon.out")
         self.app_stderr = os.path.join(self.tmp, "vesperon.err")
-        # dbus-run-session gives the program a session bus of its own, so
-        # Qt does not autolaunch one; QT_QPA_PLATFORM is left unset (xcb).
-        env = self.env()
-        self.app = self._spawn("vesperon",
-                               ["dbus-run-session", "--", self.binary] + list(args),
-                               env=env,
+        # The session bus is this desktop's; QT_QPA_PLATFORM is left unset
+        # (xcb).
+        self.app = self._spawn("vesperon", [self.binary] + list(args),
+                               env=self.env(**(env or {})),
+                               cwd=cwd or self.tmp,
                                stdout=open(self.app_stdout, "wb"),
                                stderr=open(self.app_stderr, "wb"))
         if wait_window:
@@ -577,6 +641,81 @@ class Desktop:
 
     def app_running(self):
         return self.app is not None and self.app.poll() is None
+
+    def signal(self, number):
+        """Send a signal to the program itself."""
+        self.app.send_signal(number)
+        return time.time()
+
+    def wait_exit(self, timeout=WINDOW_TIMEOUT):
+        """Wait for the program to end: (exit status, time.time() of the end).
+
+        Raises DesktopError when it is still running after `timeout`.
+        """
+        import select
+        # Popen.wait with a time-out polls with growing sleeps (up to 50 ms);
+        # a pidfd tells the moment of the exit itself.
+        try:
+            pidfd = os.pidfd_open(self.app.pid)
+        except (AttributeError, OSError):
+            pidfd = None
+        if pidfd is not None:
+            try:
+                ready, _, _ = select.select([pidfd], [], [], timeout)
+                ended = time.time()
+            finally:
+                os.close(pidfd)
+            if not ready:
+                raise DesktopError("the program is still running after %.1f s\n%s"
+                                   % (timeout, self.describe()))
+            return self.app.wait(), ended
+        try:
+            rc = self.app.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise DesktopError("the program is still running after %.1f s\n%s"
+                               % (timeout, self.describe()))
+        return rc, time.time()
+
+    def frame_extents(self, wid):
+        """(left, right, top, bottom) of the window manager's frame."""
+        r = subprocess.run(["xprop", "-id", str(wid), "_NET_FRAME_EXTENTS"],
+                           env=self.env(), capture_output=True, text=True,
+                           timeout=CMD_TIMEOUT)
+        m = re.search(r"=\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)", r.stdout)
+        return tuple(int(v) for v in m.groups()) if m else (0, 0, 0, 0)
+
+    def window_state(self, wid):
+        """The ICCCM WM_STATE of a window: "Normal", "Iconic", "Withdrawn" or None."""
+        r = subprocess.run(["xprop", "-id", str(wid), "WM_STATE"], env=self.env(),
+                           capture_output=True, text=True, timeout=CMD_TIMEOUT)
+        m = re.search(r"window state:\s*(\w+)", r.stdout)
+        return m.group(1) if m else None
+
+    def docked_icons(self):
+        """Geometries of the program's icons docked in trayer's panel."""
+        panels = self.search("^panel$", visible=False, by="--classname")
+        icons = []
+        for panel in panels:
+            r = subprocess.run(["xwininfo", "-tree", "-id", str(panel)],
+                               env=self.env(), capture_output=True, text=True,
+                               timeout=CMD_TIMEOUT)
+            for line in r.stdout.splitlines():
+                m = re.match(r"\s+(0x[0-9a-f]+) .*\(\"vesperon\"", line)
+                if m:
+                    g = self.geometry(int(m.group(1), 16))
+                    if g:
+                        icons.append(g)
+        return icons
+
+    def click_icon(self, count=1, button=1):
+        """Click the program's docked tray icon (count 2: a double click)."""
+        icons = self._wait_for(self.docked_icons, WINDOW_TIMEOUT, "a docked tray icon")
+        g = icons[0]
+        x, y = g["X"] + g["WIDTH"] // 2, g["Y"] + g["HEIGHT"] // 2
+        # Not exactly where the pointer already is (see the notes on --sync).
+        self.xdotool("mousemove", "--sync", x - 3, y - 3)
+        self.xdotool("mousemove", "--sync", x, y)
+        self.xdotool("click", "--repeat", count, "--delay", 80, button)
 
     def stderr_text(self):
         if not self.app_stderr or not os.path.exists(self.app_stderr):

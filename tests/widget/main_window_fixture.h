@@ -8,12 +8,13 @@
 struct MainWindowFixture {
     fakes::FakePlatform fake;
     platform::Platform platform = fake.platform();
+    app::Module1 module1;
     platform::Forms forms;
     app::MainWindow* main = nullptr;
 
     MainWindowFixture()
     {
-        forms.define(app::MainWindow::kName, [this] { return std::make_unique<app::MainWindow>(platform, forms); });
+        forms.define(app::MainWindow::kName, [this] { return std::make_unique<app::MainWindow>(platform, forms, module1); });
         main = &forms.load<app::MainWindow>(app::MainWindow::kName);
     }
 };

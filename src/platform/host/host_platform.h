@@ -3,16 +3,22 @@
 
 #include "clock.h"
 #include "message_box.h"
+#include "program.h"
 #include "program_folder.h"
 #include "shell.h"
 #include "timers.h"
+#include "tray_icon.h"
+#include "window_functions.h"
 
 namespace platform {
 
 class HostPlatform {
 public:
     HostPlatform() : shell_(messages_) {}
-    Platform platform() { return Platform{messages_, shell_, clock_, folder_, timers_}; }
+    Platform platform()
+    {
+        return Platform{messages_, shell_, clock_, folder_, timers_, tray_, windows_, program_};
+    }
 
 private:
     HostMessageBox messages_;
@@ -20,6 +26,9 @@ private:
     HostClock clock_;
     HostProgramFolder folder_;
     QtTimers timers_;
+    HostNotificationArea tray_;
+    HostWindowFunctions windows_;
+    HostProgram program_;
 };
 
 } // namespace platform

@@ -1,0 +1,122 @@
+// The host's notification area, window sizes and close signals, on Qt's
+// offscreen platform.
+
+#include "platform/forms.h"
+#include "platform/host/close_signals.h"
+#include "platform/host/tray_icon.h"
+#include "platform/host/window_functions.h"
+
+#include <QPixmap>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+
+using namespace platform;
+
+class TestHostWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void trayEventsBecomeMouseMessages();
+    void repeatedAddAndDeleteAreRefused();
+    void sizesAskedForAreWhatIsReadBack();
+    void signalsBecomeRequestsOnTheEventLoop();
+};
+
+void TestHostWindows::trayEventsBecomeMouseMessages()
+{
+    using R = QSystemTrayIcon;
+    const QList<int> none;
+    // An XEmbed tray: a click is a left press and release; only the double
+    // click carries the double-click code.
+    QCOMPARE(mouseCodesFor(R::Trigger, false), QList<int>({513, 514}));
+    QCOMPARE(mouseCodesFor(R::DoubleClick, false), QList<int>({515, 514}));
+    QCOMPARE(mouseCodesFor(R::Context, false), QList<int>({516, 517}));
+    QCOMPARE(mouseCodesFor(R::MiddleClick, false), QList<int>({519, 520}));
+    QCOMPARE(mouseCodesFor(R::Unknown, false), none);
+    // A StatusNotifier host never reports a double click: its activation
+    // brings the window back.
+    QCOMPARE(mouseCodesFor(R::Trigger, true), QList<int>({515}));
+    QCOMPARE(mouseCodesFor(R::Context, true), QList<int>({516, 517}));
+    QCOMPARE(mouseCodesFor(R::MiddleClick, true), QList<int>({519, 520}));
+}
+
+void TestHostWindows::repeatedAddAndDeleteAreRefused()
+{
+    Form window;
+    QPixmap picture(16, 16);
+    picture.fill(Qt::blue);
+    TrayRecord record;
+    record.cbSize = 28;
+    record.hWnd = window.hWnd();
+    record.uID = 1;
+    record.uFlags = kNifMessage | kNifIcon | kNifTip;
+    record.uCallbackMessage = kWmMouseMove;
+    record.hIcon = QIcon(picture);
+
+    HostNotificationArea area;
+    QVERIFY(area.notifyIcon(kNimAdd, record));
+    QVERIFY(!area.notifyIcon(kNimAdd, record)); // already there
+    TrayRecord second = record;
+    second.uID = 2;
+    QVERIFY(area.notifyIcon(kNimAdd, second)); // another icon of the window
+    QVERIFY(area.notifyIcon(kNimDelete, record));
+    QVERIFY(!area.notifyIcon(kNimDelete, record)); // gone already
+    QVERIFY(area.notifyIcon(kNimAdd, record));     // and can come back
+    QVERIFY(!area.notifyIcon(7, record));          // no such message
+}
+
+void TestHostWindows::sizesAskedForAreWhatIsReadBack()
+{
+    Form window;
+    window.setFixedSize(246, 298);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    HostWindowFunctions windows;
+    const QRect frame = window.frameGeometry();
+    const QSize decoration = frame.size() - window.size();
+    QCOMPARE(windows.width(window), float(frame.width() * 15));
+    QCOMPARE(windows.height(window), float(frame.height() * 15));
+
+    const QPoint topLeft = window.pos();
+    windows.setWidth(window, windows.width(window) - 100);
+    windows.setHeight(window, windows.height(window) - 100);
+    QCOMPARE(windows.width(window), float(frame.width() * 15 - 100));
+    QCOMPARE(windows.height(window), float(frame.height() * 15 - 100));
+    // The window keeps whole pixels, and its top-left corner.
+    QCOMPARE(window.width(), 246 - 7);
+    QCOMPARE(window.height(), 298 - 7);
+    QCOMPARE(window.pos(), topLeft);
+
+    // Far smaller than its contents or any frame: a pixel, and what was
+    // asked for is still what is read.
+    windows.setWidth(window, 600);
+    windows.setHeight(window, -300);
+    QCOMPARE(windows.width(window), 600.0f);
+    QCOMPARE(windows.height(window), -300.0f);
+    QCOMPARE(window.width(), 40 - decoration.width());
+    QCOMPARE(window.height(), 1);
+}
+
+void TestHostWindows::signalsBecomeRequestsOnTheEventLoop()
+{
+    QList<int> requests;
+    {
+        CloseSignals signals_([&](int number) { requests << number; });
+        std::raise(SIGTERM);
+        std::raise(SIGHUP);
+        QVERIFY(requests.isEmpty()); // not inside the signal handler
+        QTRY_COMPARE(requests, QList<int>({SIGTERM, SIGHUP}));
+        std::raise(SIGINT);
+        QTRY_COMPARE(requests.size(), 3);
+        QCOMPARE(requests.last(), SIGINT);
+    }
+    // Afterwards the default actions are back.
+    struct sigaction action {};
+    sigaction(SIGTERM, nullptr, &action);
+    QVERIFY(action.sa_handler == SIG_DFL);
+}
+
+QTEST_MAIN(TestHostWindows)
+#include "test_host_windows.moc"
