@@ -4,6 +4,7 @@
 #include "platform/command_button.h"
 #include "platform/twips.h"
 #include "schedule/shutdown_commands.h"
+#include "skins/skin_store.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -52,22 +53,7 @@ void fillBackground(QWidget* widget, const QColor& colour)
 
 // ---- ClickLabel, ClientArea ------------------------------------------------
 
-void ClickLabel::mousePressEvent(QMouseEvent* event)
-{
-    pressed_ = event->button() == Qt::LeftButton;
-    event->accept();
-}
-
-void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
-{
-    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    pressed_ = false;
-    event->accept();
-    if (click && onClick)
-        onClick();
-}
-
-void ClientArea::setPicture(const QPixmap& picture)
+void ClientArea::setPicture(const platform::Picture& picture)
 {
     picture_ = picture;
     update();
@@ -84,7 +70,7 @@ void ClientArea::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     if (!picture_.isNull())
-        painter.drawPixmap(0, 0, picture_); // natural size, cut off at the edges
+        painter.drawPixmap(0, 0, picture_.pixmap); // natural size, cut off at the edges
     painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
     painter.drawLine(platform::twipsPoint(0, 2880), platform::twipsPoint(3720, 2880));
     painter.drawLine(platform::twipsPoint(0, 3360), platform::twipsPoint(3600, 3360));
@@ -163,7 +149,7 @@ void MainWindow::buildControls()
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setTextColour(Label1, kRed);
 
-    Label3 = place(new ClickLabel(QStringLiteral("检查更新"), client), "Label3", twipsRect(2880, 3840, 720, 255));
+    Label3 = place(new platform::ClickLabel(QStringLiteral("检查更新"), client), "Label3", twipsRect(2880, 3840, 720, 255));
     QFont label3Font(QStringLiteral("微软雅黑"));
     label3Font.setPointSize(9);
     label3Font.setBold(true);
@@ -178,7 +164,8 @@ void MainWindow::buildControls()
     Text2->QLineEdit::setText(QStringLiteral("星空"));
     Text2->hide();
 
-    client->setPicture(QPixmap(QStringLiteral(":/pictures/background.jpg")));
+    // The window's own picture, until a skin replaces it.
+    client->setPicture({QPixmap(QStringLiteral(":/pictures/background.jpg")), QStringLiteral(":/pictures/background.jpg")});
 
     // Keyboard order; frames and labels take no focus.
     QWidget* order[] = {Text1,    Command1, Option1,  Option2,  Command2, Command3, Command4,
@@ -203,6 +190,7 @@ void MainWindow::connectHandlers()
     Timer1->onTimer = [this] { onTimer1Timer(); };
     connect(Command1, &QPushButton::clicked, this, [this] { onCommand1Click(); });
     Timer2->onTimer = [this] { onTimer2Timer(); };
+    Text2->onChange = [this] { onText2Change(); };
     ULD->onTimer = [this] { onUldTimer(); };
     connect(Command5, &QPushButton::clicked, this, [this] { onCommand5Click(); });
     Label3->onClick = [this] { onLabel3Click(); };
@@ -223,7 +211,17 @@ void MainWindow::connectHandlers()
 void MainWindow::onLoad()
 {
     addTrayIcon();
+    // The stored skin; setting Text2 applies it, also when it already holds
+    // the name read.
+    if (const std::optional<QString> stored = skins::readStoredSkin(platform_.files))
+        Text2->setText(*stored);
 }
+
+void MainWindow::onText2Change() { skins::applySkin(Text2->text(), platform_, forms_); }
+
+void MainWindow::setPicture(const platform::Picture& picture) { client->setPicture(picture); }
+
+platform::Picture MainWindow::picture() const { return client->picture(); }
 
 void MainWindow::addTrayIcon()
 {

@@ -4,7 +4,9 @@
 
 #include "app/module1.h"
 #include "platform/forms.h"
+#include "platform/click_label.h"
 #include "platform/fitting_label.h"
+#include "platform/form_names.h"
 #include "platform/platform.h"
 #include "platform/text_box.h"
 #include "schedule/countdown.h"
@@ -22,39 +24,25 @@ class QRadioButton;
 
 namespace app {
 
-// A label that reports a click (press and release over it).
-class ClickLabel : public QLabel {
-public:
-    using QLabel::QLabel;
-    std::function<void()> onClick;
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    bool pressed_ = false;
-};
-
 // The client area: draws the window's picture and its two rules under the
 // controls, and reports the mouse moving over it as the window's MouseMove.
 class ClientArea : public QWidget {
 public:
     using QWidget::QWidget;
-    void setPicture(const QPixmap& picture);
-    const QPixmap& picture() const { return picture_; }
+    void setPicture(const platform::Picture& picture);
+    const platform::Picture& picture() const { return picture_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    QPixmap picture_;
+    platform::Picture picture_;
 };
 
 class MainWindow : public platform::Form {
 public:
-    static inline const QString kName = QStringLiteral("main");
+    static inline const QString kName = platform::names::kMain;
     static inline const QString kTitle = QStringLiteral("<Tolvane> 关机工具 ");
     static inline const QString kClockPrefix = QStringLiteral("<Tolvane>当前时间：");
 
@@ -85,7 +73,7 @@ public:
     QPushButton* Command10 = nullptr;
     QLabel* Label1 = nullptr;
     platform::FittingLabel* Label2 = nullptr; // the clock line
-    ClickLabel* Label3 = nullptr;
+    platform::ClickLabel* Label3 = nullptr;
     platform::TextBox* Text2 = nullptr;
     std::unique_ptr<platform::Timer> Timer1;
     std::unique_ptr<platform::Timer> Timer2;
@@ -93,11 +81,14 @@ public:
 
     // Event handlers.
     void onLoad() override;
+    void setPicture(const platform::Picture& picture) override;
+    platform::Picture picture() const override;
     void onQueryUnload(bool& cancel) override;
     void onUnload() override;
     void onMouseMove(int button, int shift, float x, float y) override;
     void onCommand5Click();
     void onUldTimer();
+    void onText2Change();
     void onText1KeyPress(int& keyCode);
     void onText1Change();
     void onCommand1Click();

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLayout>
+#include <QPainter>
 #include <QScreen>
 
 #include <stdexcept>
@@ -12,6 +13,20 @@
 namespace platform {
 
 Form::Form(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
+
+void Form::setPicture(const Picture& picture)
+{
+    picture_ = picture;
+    update();
+}
+
+void Form::paintEvent(QPaintEvent*)
+{
+    if (picture_.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, picture_.pixmap);
+}
 
 WindowHandle Form::hWnd() { return WindowHandle(winId()); }
 

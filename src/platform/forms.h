@@ -35,6 +35,12 @@ public:
     // shift: 1 Shift, 2 Ctrl, 4 Alt; X and Y in twips.
     virtual void onMouseMove(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
 
+    // Picture: drawn at its natural size from the top-left corner of the
+    // client area, under the controls, and cut off at its edges. Setting it
+    // replaces the one shown at once.
+    virtual void setPicture(const Picture& picture);
+    virtual Picture picture() const { return picture_; }
+
     // The window's handle, by which the notification area and the window
     // functions name it.
     WindowHandle hWnd();
@@ -47,9 +53,11 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     friend class Forms;
+    Picture picture_;
     Forms* forms_ = nullptr;
     QString name_;
     bool shownOnce_ = false;

@@ -6,10 +6,12 @@
 
 #include <QDateTime>
 #include <QIcon>
+#include <QPixmap>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace platform {
 
@@ -74,8 +76,57 @@ public:
 class ProgramFolder {
 public:
     virtual ~ProgramFolder() = default;
-    // The folder of the program's executable, without a trailing separator.
+    // The folder that holds the program's pictures, without a trailing
+    // separator: the executable's own folder, or for an installed program
+    // (bin/vesperon) the program's share/vesperon beside it.
     virtual QString path() const = 0;
+};
+
+// ---- pictures -----------------------------------------------------------------
+
+struct Picture {
+    QPixmap pixmap;
+    QString fileName; // what it was loaded from, as the caller named it
+    bool isNull() const { return pixmap.isNull(); }
+};
+
+class Pictures {
+public:
+    virtual ~Pictures() = default;
+    // Loads a JPEG, GIF, BMP or PNG picture. The name is in the runtime's
+    // form: a backslash separates folders, whatever the host uses. Returns
+    // nothing (and says why in one line on standard error) for a file that
+    // is missing, no regular file, unreadable, corrupt, truncated or too
+    // large to decode.
+    virtual std::optional<Picture> load(const QString& fileName) = 0;
+};
+
+// ---- sequential files ---------------------------------------------------------
+
+enum class FileMode { Input, Output };
+
+// Text files read a field at a time and written an item at a time, in the
+// system's ANSI code page (GBK, code page 936, for this program). A file is
+// known by its number between open and close.
+class SequentialFiles {
+public:
+    virtual ~SequentialFiles() = default;
+    // Input: the file must exist and be a regular file; at most its first
+    // few KiB are read, without ever blocking. Output: replaces the file as a
+    // whole when it is closed, never leaving half a file behind.
+    virtual bool open(const QString& name, FileMode mode, int fileNumber) = 0;
+    // The next field of a file open for input: up to a comma or the end of
+    // the line; double quotes around it are not part of it. Nothing at the
+    // end of the file, or when the bytes are no text in the code page.
+    virtual std::optional<QString> inputField(int fileNumber) = 0;
+    // Writes the item and a line end (CR LF) to a file open for output;
+    // false when it cannot be put in the code page.
+    virtual bool print(int fileNumber, const QString& item) = 0;
+    // Releases the file. For output this is when the file is put in place:
+    // false when that failed (the old file, if any, is then untouched).
+    virtual bool close(int fileNumber) = 0;
+    // Why the last call that returned false failed, for the user.
+    virtual QString lastError() const = 0;
 };
 
 // A periodic timer whose event runs on the user-interface thread.
@@ -189,6 +240,8 @@ struct Platform {
     NotificationArea& tray;
     WindowFunctions& windows;
     Program& program;
+    Pictures& pictures;
+    SequentialFiles& files;
 };
 
 } // namespace platform

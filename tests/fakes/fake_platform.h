@@ -4,7 +4,9 @@
 // script, the clock is set by hand and timers fire when the test says so.
 
 #include "fake_clock.h"
+#include "fake_files.h"
 #include "fake_message_box.h"
+#include "fake_pictures.h"
 #include "fake_program_folder.h"
 #include "fake_shell.h"
 #include "fake_timers.h"
@@ -22,10 +24,12 @@ struct FakePlatform {
     FakeNotificationArea tray;
     FakeWindowFunctions windows;
     FakeProgram program;
+    FakePictures pictures;
+    FakeSequentialFiles files;
 
     platform::Platform platform()
     {
-        return platform::Platform{messages, shell, clock, folder, timers, tray, windows, program};
+        return platform::Platform{messages, shell, clock, folder, timers, tray, windows, program, pictures, files};
     }
 };
 

@@ -622,15 +622,20 @@ class Desktop:
 
     # -------------------------------------------------------------- program
 
-    def launch(self, args=(), wait_window=True, cwd=None, env=None):
-        """Start the program on this desktop; find its main window."""
-        if not os.access(self.binary, os.X_OK):
-            raise DesktopError("program not found or not executable: %s" % self.binary)
+    def launch(self, args=(), wait_window=True, cwd=None, env=None, binary=None):
+        """Start the program on this desktop; find its main window.
+
+        cwd is its working folder (default: this desktop's folder), binary
+        another copy of the program to start (see program_copy()).
+        """
+        program = binary or self.binary
+        if not os.access(program, os.X_OK):
+            raise DesktopError("program not found or not executable: %s" % program)
         self.app_stdout = os.path.join(self.tmp, "vesperon.out")
         self.app_stderr = os.path.join(self.tmp, "vesperon.err")
         # The session bus is this desktop's; QT_QPA_PLATFORM is left unset
         # (xcb).
-        self.app = self._spawn("vesperon", [self.binary] + list(args),
+        self.app = self._spawn("vesperon", [program] + list(args),
                                env=self.env(**(env or {})),
                                cwd=cwd or self.tmp,
                                stdout=open(self.app_stdout, "wb"),
@@ -884,6 +889,34 @@ class Desktop:
         self.click("Text1")
         self.key("ctrl+a")
         self.type(text)
+
+    def pixel(self, x, y, shot=None):
+        """(r, g, b) of the screen at root coordinates x, y."""
+        path = shot or self.screenshot(os.path.join(self.tmp, "pixel.png"))
+        out = subprocess.run(["convert", path, "-format", "%%[fx:int(255*p{%d,%d}.r)],"
+                              "%%[fx:int(255*p{%d,%d}.g)],%%[fx:int(255*p{%d,%d}.b)]"
+                              % (x, y, x, y, x, y), "info:"],
+                             capture_output=True, text=True, timeout=60, check=True).stdout
+        return tuple(int(v) for v in out.strip().split(","))
+
+    def client_pixel(self, x, y, shot=None):
+        """(r, g, b) at x, y of the main window's client area."""
+        self.refresh_origin()
+        return self.pixel(self.origin[0] + x, self.origin[1] + y, shot)
+
+    def program_copy(self, pictures):
+        """A program folder of this desktop's own: the program and pictures.
+
+        pictures maps file names to bytes. Returns the copied program's path.
+        """
+        folder = os.path.join(self.tmp, "program")
+        os.makedirs(folder, exist_ok=True)
+        binary = os.path.join(folder, "vesperon")
+        shutil.copy2(self.binary, binary)
+        for name, data in pictures.items():
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+        return binary
 
     def screenshot(self, path, window=None):
         """PNG of the whole screen, or cropped to a window (its X geometry)."""

@@ -4,6 +4,8 @@
 #include "platform/forms.h"
 #include "app/main_window.h"
 #include "fakes/fake_platform.h"
+#include "platform/form_names.h"
+#include "skins/form1.h"
 
 struct MainWindowFixture {
     fakes::FakePlatform fake;
@@ -12,9 +14,13 @@ struct MainWindowFixture {
     platform::Forms forms;
     app::MainWindow* main = nullptr;
 
-    MainWindowFixture()
+    // `prepare` runs on the fake platform before the main window is loaded.
+    explicit MainWindowFixture(const std::function<void(fakes::FakePlatform&)>& prepare = {})
     {
+        if (prepare)
+            prepare(fake);
         forms.define(app::MainWindow::kName, [this] { return std::make_unique<app::MainWindow>(platform, forms, module1); });
+        forms.define(platform::names::kSkins, [this] { return std::make_unique<skins::Form1>(platform, forms); });
         main = &forms.load<app::MainWindow>(app::MainWindow::kName);
     }
 };

@@ -160,7 +160,7 @@ void TestMainWindow::controlsStandWhereDesigned()
     QCOMPARE(main_->Frame1->palette().color(QPalette::Window), QColor(244, 247, 252));
     QVERIFY(main_->Frame1->autoFillBackground());
     QVERIFY(!main_->client->picture().isNull());
-    QCOMPARE(main_->client->picture().size(), QSize(480, 720));
+    QCOMPARE(main_->client->picture().pixmap.size(), QSize(480, 720));
 }
 
 void TestMainWindow::label3IsRedBoldAndSizedToItsText()

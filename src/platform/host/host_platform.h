@@ -3,8 +3,10 @@
 
 #include "clock.h"
 #include "message_box.h"
+#include "pictures.h"
 #include "program.h"
 #include "program_folder.h"
+#include "sequential_files.h"
 #include "shell.h"
 #include "timers.h"
 #include "tray_icon.h"
@@ -17,7 +19,7 @@ public:
     HostPlatform() : shell_(messages_) {}
     Platform platform()
     {
-        return Platform{messages_, shell_, clock_, folder_, timers_, tray_, windows_, program_};
+        return Platform{messages_, shell_, clock_, folder_, timers_, tray_, windows_, program_, pictures_, files_};
     }
 
 private:
@@ -29,6 +31,8 @@ private:
     HostNotificationArea tray_;
     HostWindowFunctions windows_;
     HostProgram program_;
+    HostPictures pictures_;
+    HostSequentialFiles files_;
 };
 
 } // namespace platform

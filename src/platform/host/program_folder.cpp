@@ -1,9 +1,25 @@
 #include "program_folder.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 namespace platform {
 
-QString HostProgramFolder::path() const { return QCoreApplication::applicationDirPath(); }
+QString programFolderFor(const QString& executableFolder)
+{
+    // Installed as <prefix>/bin/vesperon, the pictures are in
+    // <prefix>/share/vesperon; anywhere else (a build tree, an unpacked
+    // copy) they lie beside the executable.
+    const QDir folder(executableFolder);
+    if (folder.dirName() == QLatin1String("bin")) {
+        const QFileInfo shared(folder.absoluteFilePath(QStringLiteral("../share/vesperon")));
+        if (shared.isDir())
+            return QDir::cleanPath(shared.absoluteFilePath());
+    }
+    return QDir::cleanPath(executableFolder);
+}
+
+QString HostProgramFolder::path() const { return programFolderFor(QCoreApplication::applicationDirPath()); }
 
 } // namespace platform

@@ -1,0 +1,87 @@
+#include "sequential_text.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace platform {
+
+namespace {
+
+bool endsLine(QChar c) { return c == u'\r' || c == u'\n'; }
+
+// Moves past the delimiter at `position`: a comma, or a line end (CR LF is one).
+void skipDelimiter(const QString& text, qsizetype& position)
+{
+    if (position >= text.size())
+        return;
+    if (text[position] == u'\r' && position + 1 < text.size() && text[position + 1] == u'\n')
+        position += 2;
+    else
+        position += 1;
+}
+
+} // namespace
+
+std::optional<QString> decodeAnsi(const QByteArray& bytes)
+{
+    QStringDecoder decoder("GBK");
+    if (!decoder.isValid())
+        return std::nullopt;
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+std::optional<QByteArray> encodeAnsi(const QString& text)
+{
+    QStringEncoder encoder("GBK");
+    if (!encoder.isValid())
+        return std::nullopt;
+    QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError())
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<QString> readField(const QString& text, qsizetype& position)
+{
+    if (position < 0 || position >= text.size())
+        return std::nullopt;
+    QString field;
+    qsizetype end = position;
+    if (text[position] == u'"') {
+        const qsizetype closing = text.indexOf(u'"', position + 1);
+        const qsizetype stop = closing < 0 ? text.size() : closing;
+        field = text.mid(position + 1, stop - position - 1);
+        end = closing < 0 ? text.size() : closing + 1;
+        while (end < text.size() && text[end] != u',' && !endsLine(text[end]))
+            ++end;
+    } else {
+        while (end < text.size() && text[end] != u',' && !endsLine(text[end]))
+            ++end;
+        field = text.mid(position, end - position);
+    }
+    position = end;
+    skipDelimiter(text, position);
+    return field;
+}
+
+std::optional<QString> firstField(const QByteArray& bytes)
+{
+    const std::optional<QString> text = decodeAnsi(bytes);
+    if (!text)
+        return std::nullopt;
+    qsizetype position = 0;
+    return readField(*text, position);
+}
+
+std::optional<QByteArray> printedItem(const QString& item)
+{
+    std::optional<QByteArray> bytes = encodeAnsi(item);
+    if (bytes)
+        bytes->append("\r\n");
+    return bytes;
+}
+
+} // namespace platform

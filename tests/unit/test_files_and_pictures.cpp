@@ -1,0 +1,313 @@
+// The text of "skin.txt" (GBK, fields, lines), the host's files on a real
+// file system, the host's picture loader, and where the program's pictures
+// are found.
+
+#include "platform/host/pictures.h"
+#include "platform/host/program_folder.h"
+#include "platform/host/sequential_files.h"
+#include "platform/sequential_text.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform;
+
+namespace {
+
+QByteArray jpeg(QSize size, QColor colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG", 90);
+    return bytes;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class TestFilesAndPictures : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Each test in a working folder of its own.
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+        QVERIFY(QDir::setCurrent(dir_->path()));
+    }
+    void cleanup()
+    {
+        QDir::setCurrent(QDir::tempPath());
+        dir_.reset();
+    }
+
+    void theThreeNamesAreWrittenAndReadBackByteForByte_data();
+    void theThreeNamesAreWrittenAndReadBackByteForByte();
+    void fieldsEndAtACommaOrTheLineEnd_data();
+    void fieldsEndAtACommaOrTheLineEnd();
+    void badTextIsNoName();
+    void onlyTheFirstFewKiBAreRead();
+
+    void hostFilesReadOnlyRegularFiles();
+    void hostFilesReplaceTheFileWhole();
+    void hostFilesThatCannotBeWrittenLeaveTheOldFile();
+
+    void picturesLoadFromTheRuntimesPathForm();
+    void badPicturesAreRefused_data();
+    void badPicturesAreRefused();
+    void picturesThatAreNoFilesAreRefusedAtOnce();
+
+    void programFolder();
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+void TestFilesAndPictures::theThreeNamesAreWrittenAndReadBackByteForByte_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("星空") << "星空" << QByteArray("\xd0\xc7\xbf\xd5\x0d\x0a");
+    QTest::newRow("天空") << "天空" << QByteArray("\xcc\xec\xbf\xd5\x0d\x0a");
+    QTest::newRow("大海") << "大海" << QByteArray("\xb4\xf3\xba\xa3\x0d\x0a");
+}
+
+void TestFilesAndPictures::theThreeNamesAreWrittenAndReadBackByteForByte()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(printedItem(name).value(), bytes);
+    QCOMPARE(firstField(bytes).value(), name);
+
+    // And through the host's files, on disk.
+    HostSequentialFiles files;
+    QVERIFY(files.open("skin.txt", FileMode::Output, 1));
+    QVERIFY(files.print(1, name));
+    QVERIFY(files.close(1));
+    QFile written("skin.txt");
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), bytes);
+    QVERIFY(files.open("skin.txt", FileMode::Input, 1));
+    QCOMPARE(files.inputField(1).value(), name);
+    QVERIFY(files.close(1));
+}
+
+void TestFilesAndPictures::fieldsEndAtACommaOrTheLineEnd_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("no final line end") << QByteArray("\xcc\xec\xbf\xd5") << "天空";
+    QTest::newRow("a comma") << QByteArray("\xb4\xf3\xba\xa3,\xd0\xc7\xbf\xd5\r\n") << "大海";
+    QTest::newRow("LF only") << QByteArray("\xb4\xf3\xba\xa3\n\xd0\xc7\xbf\xd5") << "大海";
+    QTest::newRow("CR only") << QByteArray("\xb4\xf3\xba\xa3\r\xd0\xc7\xbf\xd5") << "大海";
+    QTest::newRow("quoted") << QByteArray("\"\xb4\xf3\xba\xa3\"\r\n") << "大海";
+    QTest::newRow("quoted with a comma") << QByteArray("\"\xb4\xf3,\xba\xa3\",x\r\n") << "大,海";
+    QTest::newRow("quoted, text after") << QByteArray("\"\xb4\xf3\xba\xa3\"junk,x") << "大海";
+    QTest::newRow("unclosed quote") << QByteArray("\"\xb4\xf3\xba\xa3") << "大海";
+    QTest::newRow("empty first line") << QByteArray("\r\n\xb4\xf3\xba\xa3") << "";
+    QTest::newRow("no trimming") << QByteArray(" \xb4\xf3\xba\xa3 \r\n") << " 大海 ";
+    QTest::newRow("星空主题") << QByteArray("\xd0\xc7\xbf\xd5\xd6\xf7\xcc\xe2") << "星空主题";
+    QTest::newRow("a lone comma") << QByteArray(",\xb4\xf3\xba\xa3") << "";
+}
+
+void TestFilesAndPictures::fieldsEndAtACommaOrTheLineEnd()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, field);
+    QCOMPARE(firstField(bytes), std::optional<QString>(field));
+}
+
+void TestFilesAndPictures::badTextIsNoName()
+{
+    const QStringList names{"星空", "天空", "大海"};
+    // Nothing at all.
+    QCOMPARE(firstField(QByteArray()), std::nullopt);
+    // "大海" in UTF-8 is other characters in GBK.
+    QVERIFY(!names.contains(firstField(QStringLiteral("大海").toUtf8()).value_or(QString())));
+    // No GBK: a lead byte followed by a byte no character has.
+    QCOMPARE(firstField(QByteArray("\x81\x20\xb4\xf3\r\n")), std::nullopt);
+    // A lead byte cut off at the end is left out.
+    QCOMPARE(firstField(QByteArray("\xb4\xf3\xba\xa3\xb4")).value_or(QString()), QStringLiteral("大海"));
+    // Binary bytes: whatever they read as, no crash and no name.
+    QByteArray binary;
+    for (int i = 0; i < 512; ++i)
+        binary.append(char((i * 73 + 11) & 0xff));
+    QVERIFY(!names.contains(firstField(binary).value_or(QString())));
+    // Text that GBK cannot hold cannot be printed.
+    QCOMPARE(printedItem(QStringLiteral("\U0001F600")), std::nullopt);
+}
+
+void TestFilesAndPictures::onlyTheFirstFewKiBAreRead()
+{
+    QByteArray longLine(10 * 1024 * 1024, 'a');
+    QVERIFY(writeFile("skin.txt", longLine));
+    HostSequentialFiles files;
+    QVERIFY(files.open("skin.txt", FileMode::Input, 1));
+    const std::optional<QString> field = files.inputField(1);
+    QVERIFY(field);
+    QCOMPARE(field->size(), kMaxInputBytes);
+    QVERIFY(files.close(1));
+}
+
+void TestFilesAndPictures::hostFilesReadOnlyRegularFiles()
+{
+    HostSequentialFiles files;
+    QElapsedTimer clock;
+    clock.start();
+    // A FIFO with no writer: refused at once rather than waited on.
+    QCOMPARE(::mkfifo("fifo", 0600), 0);
+    QVERIFY(!files.open("fifo", FileMode::Input, 1));
+    // A folder, a link to a device that never ends, a link to nothing.
+    QVERIFY(QDir().mkdir("folder"));
+    QVERIFY(!files.open("folder", FileMode::Input, 1));
+    QCOMPARE(::symlink("/dev/zero", "zero"), 0);
+    QVERIFY(!files.open("zero", FileMode::Input, 1));
+    QVERIFY(!files.open("missing", FileMode::Input, 1));
+    QVERIFY(!files.lastError().isEmpty());
+    QVERIFY2(clock.elapsed() < 5000, "refusing took too long");
+    // A link to a regular file is read.
+    QVERIFY(writeFile("real", QByteArray("\xb4\xf3\xba\xa3")));
+    QCOMPARE(::symlink("real", "link"), 0);
+    QVERIFY(files.open("link", FileMode::Input, 1));
+    QCOMPARE(files.inputField(1).value(), QStringLiteral("大海"));
+    QCOMPARE(files.inputField(1), std::nullopt); // the end of the file
+    QVERIFY(files.close(1));
+    QVERIFY(!files.close(1)); // not open any more
+}
+
+void TestFilesAndPictures::hostFilesReplaceTheFileWhole()
+{
+    QVERIFY(writeFile("skin.txt", QByteArray("\xd0\xc7\xbf\xd5\r\nand a long tail that must go\r\n")));
+    HostSequentialFiles files;
+    QVERIFY(files.open("skin.txt", FileMode::Output, 1));
+    QVERIFY(files.print(1, QStringLiteral("大海")));
+    // Until it is closed the old file is still there, whole.
+    QFile before("skin.txt");
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    QVERIFY(before.readAll().startsWith("\xd0\xc7\xbf\xd5"));
+    before.close();
+    QVERIFY(files.close(1));
+    QFile after("skin.txt");
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), QByteArray("\xb4\xf3\xba\xa3\r\n"));
+    // No temporary file is left behind.
+    QCOMPARE(QDir().entryList(QDir::Files), QStringList({"skin.txt"}));
+}
+
+void TestFilesAndPictures::hostFilesThatCannotBeWrittenLeaveTheOldFile()
+{
+    HostSequentialFiles files;
+    // A folder named skin.txt.
+    QVERIFY(QDir().mkdir("skin.txt"));
+    const bool opened = files.open("skin.txt", FileMode::Output, 1);
+    if (opened) {
+        QVERIFY(files.print(1, QStringLiteral("大海")));
+        QVERIFY(!files.close(1));
+    }
+    QVERIFY(!files.lastError().isEmpty());
+    QVERIFY(QFileInfo("skin.txt").isDir());
+    QCOMPARE(QDir().entryList(QDir::Files), QStringList());
+
+    // A name GBK cannot hold: nothing is written, the old file stays.
+    QVERIFY(writeFile("other.txt", QByteArray("\xd0\xc7\xbf\xd5\r\n")));
+    QVERIFY(files.open("other.txt", FileMode::Output, 1));
+    QVERIFY(!files.print(1, QStringLiteral("\U0001F600")));
+    QVERIFY(!files.close(1));
+    QFile other("other.txt");
+    QVERIFY(other.open(QIODevice::ReadOnly));
+    QCOMPARE(other.readAll(), QByteArray("\xd0\xc7\xbf\xd5\r\n"));
+}
+
+void TestFilesAndPictures::picturesLoadFromTheRuntimesPathForm()
+{
+    QVERIFY(QDir().mkdir("程序"));
+    QVERIFY(writeFile("程序/大海.jpg", jpeg(QSize(480, 720), QColor(10, 80, 200))));
+    HostPictures pictures;
+    const QString name = QDir::current().absoluteFilePath("程序") + QStringLiteral("\\大海.jpg");
+    const std::optional<Picture> picture = pictures.load(name);
+    QVERIFY(picture);
+    QCOMPARE(picture->pixmap.size(), QSize(480, 720));
+    QCOMPARE(picture->fileName, name);
+    const QColor middle = picture->pixmap.toImage().pixelColor(240, 360);
+    QVERIFY(qAbs(middle.blue() - 200) < 8 && qAbs(middle.red() - 10) < 8);
+}
+
+void TestFilesAndPictures::badPicturesAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray good = jpeg(QSize(480, 720), Qt::red);
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("text") << QByteArray("no picture at all\n");
+    QTest::newRow("truncated JPEG") << good.left(good.size() / 2);
+    QByteArray huge = jpeg(QSize(64, 64), Qt::red);
+    // 30000 × 30000 in the frame header: far more than may be decoded.
+    const qsizetype frame = huge.indexOf("\xff\xc0");
+    QVERIFY(frame > 0);
+    huge[frame + 5] = char(30000 >> 8);
+    huge[frame + 6] = char(30000 & 0xff);
+    huge[frame + 7] = char(30000 >> 8);
+    huge[frame + 8] = char(30000 & 0xff);
+    QTest::newRow("30000 × 30000 JPEG") << huge;
+    QImage bmp(480, 720, QImage::Format_RGB32);
+    bmp.fill(Qt::green);
+    QByteArray bmpBytes;
+    QBuffer buffer(&bmpBytes);
+    buffer.open(QIODevice::WriteOnly);
+    bmp.save(&buffer, "BMP");
+    QTest::newRow("truncated BMP") << bmpBytes.left(bmpBytes.size() / 3);
+}
+
+void TestFilesAndPictures::badPicturesAreRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QVERIFY(writeFile("bad.jpg", bytes));
+    HostPictures pictures;
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(pictures.load(QDir::current().absoluteFilePath("bad.jpg")).has_value(), false);
+    QVERIFY2(clock.elapsed() < 3000, "refusing took too long");
+}
+
+void TestFilesAndPictures::picturesThatAreNoFilesAreRefusedAtOnce()
+{
+    HostPictures pictures;
+    QCOMPARE(::mkfifo("fifo.jpg", 0600), 0);
+    QCOMPARE(::symlink("/dev/zero", "zero.jpg"), 0);
+    QVERIFY(QDir().mkdir("folder.jpg"));
+    QElapsedTimer clock;
+    clock.start();
+    for (const char* name : {"fifo.jpg", "zero.jpg", "folder.jpg", "missing.jpg"})
+        QVERIFY2(!pictures.load(QDir::current().absoluteFilePath(name)), name);
+    QVERIFY2(clock.elapsed() < 3000, "refusing took too long");
+}
+
+void TestFilesAndPictures::programFolder()
+{
+    // A build tree or an unpacked copy: beside the executable.
+    QCOMPARE(programFolderFor(dir_->path() + "/build"), dir_->path() + "/build");
+    // Installed: <prefix>/bin beside <prefix>/share/vesperon.
+    QVERIFY(QDir().mkpath("prefix/bin"));
+    QCOMPARE(programFolderFor(dir_->path() + "/prefix/bin"), dir_->path() + "/prefix/bin");
+    QVERIFY(QDir().mkpath("prefix/share/vesperon"));
+    QCOMPARE(programFolderFor(dir_->path() + "/prefix/bin"), dir_->path() + "/prefix/share/vesperon");
+}
+
+QTEST_MAIN(TestFilesAndPictures)
+#include "test_files_and_pictures.moc"
