@@ -1,8 +1,8 @@
 # Debian packages the scripts need, and a helper that installs the missing
 # ones. Sourced by run.sh and test.sh.
 
-RUN_PACKAGES=(qt6-base-dev libgif-dev cmake g++ make fonts-wqy-microhei)
-TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock
+RUN_PACKAGES=(qt6-base-dev libgif-dev libxcb1-dev cmake g++ make fonts-wqy-microhei)
+TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock xdg-utils
                x11-utils x11-xserver-utils imagemagick g++-mingw-w64-x86-64-win32)
 
 as_root() {

@@ -1,11 +1,11 @@
 #include "app/main_window.h"
 #include "app/module1.h"
+#include "app/windows.h"
 #include "platform/fonts.h"
 #include "platform/form_names.h"
 #include "platform/forms.h"
 #include "platform/host/display.h"
 #include "platform/host/host_platform.h"
-#include "skins/form1.h"
 
 #include "platform/host/close_signals.h"
 
@@ -42,9 +42,7 @@ int main(int argc, char* argv[])
 
     app::Module1 module1;
     platform::Forms forms;
-    forms.define(app::MainWindow::kName,
-                 [&] { return std::make_unique<app::MainWindow>(platform, forms, module1); });
-    forms.define(platform::names::kSkins, [&] { return std::make_unique<skins::Form1>(platform, forms); });
+    app::defineWindows(forms, platform, module1);
 
     // The host's ways of asking the program to close are close requests of
     // the main window, whose closing animation ends the program. Before the
@@ -68,7 +66,7 @@ int main(int argc, char* argv[])
                              main->hide();
                      }, Qt::DirectConnection);
 
-    forms.show(app::MainWindow::kName);
+    app::start(forms);
 
     return QApplication::exec();
 }

@@ -1,5 +1,7 @@
 #include "main_window.h"
 
+#include "info/commands.h"
+#include "info/texts.h"
 #include "platform/colours.h"
 #include "platform/command_button.h"
 #include "platform/twips.h"
@@ -25,7 +27,6 @@ namespace {
 constexpr std::uint32_t kRed = 0x000000ff;
 constexpr std::uint32_t kInactiveBorder = 0x8000000b;
 
-const QString kNotes = QStringLiteral("预设按钮交给系统计时，关闭本工具后仍会按时关机。");
 
 template <class W> W* place(W* widget, const char* name, const QRect& rect)
 {
@@ -144,7 +145,7 @@ void MainWindow::buildControls()
     // date and time are wider than its box.
     Label2 = place(new platform::FittingLabel(client), "Label2", twipsRect(0, 3000, 3615, 255));
 
-    Label1 = place(new QLabel(kNotes, client), "Label1", twipsRect(0, 3480, 3375, 615));
+    Label1 = place(new QLabel(info::kVersionNotes, client), "Label1", twipsRect(0, 3480, 3375, 615));
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setTextColour(Label1, kRed);
@@ -196,6 +197,8 @@ void MainWindow::connectHandlers()
     Label3->onClick = [this] { onLabel3Click(); };
     connect(换肤, &QAction::triggered, this, [this] { on换肤Click(); });
     connect(关于, &QAction::triggered, this, [this] { on关于Click(); });
+    connect(说明, &QAction::triggered, this, [this] { on说明Click(); });
+    connect(留言, &QAction::triggered, this, [this] { on留言Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { onCommand2Click(); });
     connect(Command3, &QPushButton::clicked, this, [this] { onCommand3Click(); });
     connect(Command4, &QPushButton::clicked, this, [this] { onCommand4Click(); });
@@ -301,9 +304,11 @@ void MainWindow::onTimer2Timer()
     Label2->setText(kClockPrefix + clock.generalText(clock.now()));
 }
 
-void MainWindow::onLabel3Click() { forms_.show(QStringLiteral("Form2")); }
-void MainWindow::on换肤Click() { forms_.show(QStringLiteral("Form1")); }
-void MainWindow::on关于Click() { forms_.show(QStringLiteral("GY")); }
+void MainWindow::onLabel3Click() { forms_.show(platform::names::kUpdate); }
+void MainWindow::on换肤Click() { forms_.show(platform::names::kSkins); }
+void MainWindow::on关于Click() { forms_.show(platform::names::kAbout); }
+void MainWindow::on说明Click() { info::explain(platform_.messages); }
+void MainWindow::on留言Click() { info::askForRegistration(platform_.messages, platform_.shell); }
 
 void MainWindow::onCommand2Click() { schedule::issue(platform_.shell, schedule::kShutdownIn60s); }
 void MainWindow::onCommand7Click() { schedule::issue(platform_.shell, schedule::kShutdownIn30min); }

@@ -97,6 +97,8 @@ public:
     void onLabel3Click();
     void on换肤Click();
     void on关于Click();
+    void on说明Click();
+    void on留言Click();
     void onCommand2Click();
     void onCommand3Click();
     void onCommand4Click();

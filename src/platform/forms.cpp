@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QHash>
 #include <QLayout>
 #include <QPainter>
 #include <QScreen>
@@ -12,29 +13,133 @@
 
 namespace platform {
 
+namespace {
+
+// The loaded windows by handle (where handles are the program's own).
+QHash<WindowHandle, Form*>& formsByHandle()
+{
+    static QHash<WindowHandle, Form*> forms;
+    return forms;
+}
+
+WindowHandle nextHandle = 0x10000;
+
+} // namespace
+
 Form::Form(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
+
+Form::~Form()
+{
+    if (handle_)
+        formsByHandle().remove(handle_);
+}
+
+void Form::setBackColor(const QColor& colour)
+{
+    backColor_ = colour;
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, colour);
+    setPalette(palette);
+    setAutoFillBackground(keyMode_ != ColourKeyMode::Alpha);
+    update();
+}
+
+void Form::setColourKey(const QColor& key, ColourKeyMode mode)
+{
+    key_ = key;
+    keyMode_ = mode;
+    if (mode == ColourKeyMode::Alpha) {
+        // Must come before the native window is made, for a window with an
+        // alpha channel.
+        setAttribute(Qt::WA_TranslucentBackground);
+        setAutoFillBackground(false);
+    }
+    updateKeyedPicture();
+    if (isVisible())
+        updateShape();
+    update();
+}
+
+void Form::updateKeyedPicture()
+{
+    keyedPicture_ = QPixmap();
+    if (keyMode_ != ColourKeyMode::Alpha || picture_.isNull())
+        return;
+    QImage image = picture_.pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = key_.rgb() & 0xffffff;
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if ((line[x] & 0xffffff) == key && qAlpha(line[x]) == 255)
+                line[x] = 0;
+    }
+    keyedPicture_ = QPixmap::fromImage(image);
+}
+
+void Form::updateShape()
+{
+    if (keyMode_ != ColourKeyMode::ShapeMask)
+        return;
+    // The window as it is drawn, children and all: every pixel of exactly
+    // the key colour is cut out of its shape.
+    const QPixmap drawn = grab();
+    setMask(drawn.createMaskFromColor(key_, Qt::MaskInColor));
+}
+
+void Form::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    updateShape(); // before the window is mapped, so the key colour never shows
+}
 
 void Form::setPicture(const Picture& picture)
 {
     picture_ = picture;
+    updateKeyedPicture();
+    if (isVisible())
+        updateShape();
     update();
 }
 
 void Form::paintEvent(QPaintEvent*)
 {
-    if (picture_.isNull())
-        return;
     QPainter painter(this);
-    painter.drawPixmap(0, 0, picture_.pixmap);
+    if (keyMode_ == ColourKeyMode::Alpha) {
+        // The background is the key colour or shows as itself.
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(rect(), backColor_.rgb() == key_.rgb() || !backColor_.isValid() ? QColor(Qt::transparent)
+                                                                                          : backColor_);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        if (!keyedPicture_.isNull())
+            painter.drawPixmap(0, 0, keyedPicture_);
+        return;
+    }
+    if (!picture_.isNull())
+        painter.drawPixmap(0, 0, picture_.pixmap);
 }
 
-WindowHandle Form::hWnd() { return WindowHandle(winId()); }
+WindowHandle Form::hWnd()
+{
+#ifdef Q_OS_WIN
+    return WindowHandle(winId());
+#else
+    if (!handle_) {
+        handle_ = nextHandle++;
+        formsByHandle().insert(handle_, this);
+    }
+    return handle_;
+#endif
+}
 
 Form* Form::fromHandle(WindowHandle handle)
 {
     if (handle == 0)
         return nullptr;
+#ifdef Q_OS_WIN
     return dynamic_cast<Form*>(QWidget::find(WId(handle)));
+#else
+    return formsByHandle().value(handle);
+#endif
 }
 
 void Form::raiseMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF pixels)

@@ -18,9 +18,15 @@ namespace platform {
 
 class Forms;
 
+// How a window's colour key is carried out: pixels of exactly the key colour
+// are cut out of the window's shape (X11 without a compositor), or drawn
+// fully transparent (with a compositor, on Wayland).
+enum class ColourKeyMode { None, ShapeMask, Alpha };
+
 class Form : public QWidget {
 public:
     explicit Form(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+    ~Form() override;
 
     // Load: runs once, after the window is created and before it is first shown.
     virtual void onLoad() {}
@@ -41,8 +47,20 @@ public:
     virtual void setPicture(const Picture& picture);
     virtual Picture picture() const { return picture_; }
 
+    // BackColor: the colour the client area is filled with under the picture.
+    void setBackColor(const QColor& colour);
+    QColor backColor() const { return backColor_; }
+
+    // The colour key of a layered window (set by the host's window
+    // functions): every pixel of exactly `key`, background or picture, is
+    // fully transparent; every other pixel stays opaque.
+    void setColourKey(const QColor& key, ColourKeyMode mode);
+    ColourKeyMode colourKeyMode() const { return keyMode_; }
+    QColor colourKey() const { return key_; }
+
     // The window's handle, by which the notification area and the window
-    // functions name it.
+    // functions name it: the native window's on Windows; elsewhere a number
+    // of the window's own, so that asking for it makes no native window.
     WindowHandle hWnd();
     // The loaded window with that handle, or nullptr.
     static Form* fromHandle(WindowHandle handle);
@@ -54,10 +72,19 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     friend class Forms;
+    void updateKeyedPicture();
+    void updateShape();
+
     Picture picture_;
+    QPixmap keyedPicture_; // the picture with the key colour made transparent
+    QColor backColor_;
+    QColor key_;
+    ColourKeyMode keyMode_ = ColourKeyMode::None;
+    WindowHandle handle_ = 0;
     Forms* forms_ = nullptr;
     QString name_;
     bool shownOnce_ = false;

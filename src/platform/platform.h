@@ -219,7 +219,27 @@ public:
     // window can be made as small as asked, narrower than its contents.
     virtual void setWidth(Form& window, float twips) = 0;
     virtual void setHeight(Form& window, float twips) = 0;
+
+    // The window functions of the system the program was made for, by
+    // window handle, with its arguments and results. Where the host has no
+    // such thing, it gives the same result its own way.
+    virtual bool setWindowPos(WindowHandle window, qintptr insertAfter, int x, int y, int cx, int cy,
+                              quint32 flags) = 0;
+    virtual qint32 getWindowLong(WindowHandle window, int index) = 0;
+    // Returns the value before.
+    virtual qint32 setWindowLong(WindowHandle window, int index, qint32 value) = 0;
+    virtual bool setLayeredWindowAttributes(WindowHandle window, quint32 colourKey, quint8 alpha,
+                                            quint32 flags) = 0;
 };
+
+inline constexpr qintptr kHwndTopmost = -1;
+inline constexpr qintptr kHwndNoTopmost = -2;
+inline constexpr quint32 kSwpNoSize = 0x1;
+inline constexpr quint32 kSwpNoMove = 0x2;
+inline constexpr int kGwlExStyle = -20;
+inline constexpr qint32 kWsExLayered = 0x80000;
+inline constexpr quint32 kLwaColorKey = 0x1;
+inline constexpr quint32 kLwaAlpha = 0x2;
 
 // ---- the program ------------------------------------------------------------
 

@@ -741,6 +741,16 @@ class Desktop:
         self.main_window = (exact or wins)[0]
         self._wait_for(lambda: self._client_origin(self.main_window),
                        timeout, "the main window to be mapped and placed")
+        # The window manager frames and places a new window a moment after it
+        # is mapped: wait until its place stays put.
+        last = [None]
+
+        def settled():
+            now = self._client_origin(self.main_window)
+            steady = now is not None and now == last[0]
+            last[0] = now
+            return steady
+        self._wait_for(settled, timeout, "the main window to settle", interval=0.15)
         self.origin = self._client_origin(self.main_window)
         _say("main window %s, client area at %s" % (self.main_window, self.origin))
         return self.main_window

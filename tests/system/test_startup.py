@@ -4,14 +4,21 @@
 """
 
 import os
+import re
+import stat
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import DEFAULT_BIN  # noqa: E402
+from desktop import DEFAULT_BIN, MAIN_TITLE_PATTERN, DesktopTestCase  # noqa: E402
+
+ROOT_COLOUR = (0x3a, 0x6e, 0xa5)   # the desktop's root colour (desktop.py)
+KEY = (88, 88, 88)
+FORUM = "http://bbs.example.org/?fromuid=10001"
 
 BINARY = os.environ.get("VESPERON_BIN", DEFAULT_BIN)
 
@@ -46,6 +53,141 @@ class NoDisplayTest(unittest.TestCase):
 
     def test_wayland_display_without_a_compositor(self):
         self._check(*self._run(WAYLAND_DISPLAY="nobody-here", QT_QPA_PLATFORM="wayland"))
+
+
+class SplashTest(DesktopTestCase):
+
+    def _program_windows(self, d):
+        """Visible windows of the program: [(id, geometry)]."""
+        out = d.xdotool("search", "--all", "--onlyvisible", "--pid", d.app.pid,
+                        "--classname", "vesperon", check=False)
+        found = []
+        for wid in (int(w) for w in out.split()):
+            g = d.geometry(wid)
+            if g and g["WIDTH"] > 10:
+                found.append((wid, g))
+        return found
+
+    def test_splash_then_main_window(self):
+        """The first window: 503 × 200, undecorated, centred, above, keyed;
+        after about a second it goes, and only then the main window comes."""
+        d = self.start_desktop(launch=False)
+        d.launch(wait_window=False)
+        splash = d._wait_for(lambda: [w for w in self._program_windows(d)
+                                      if (w[1]["WIDTH"], w[1]["HEIGHT"]) == (503, 200)],
+                             20, "the splash window", interval=0.02)
+        seen = time.monotonic()
+        wid, g = splash[0]
+        self.assertEqual(len(self._program_windows(d)), 1, "the splash is not alone")
+        self.assertFalse(d.search(MAIN_TITLE_PATTERN), "the main window is already there")
+        self.assertEqual(d.frame_extents(wid), (0, 0, 0, 0), "the splash has a frame")
+        self.assertLessEqual(abs(g["X"] + 503 / 2 - 512), 2, g)
+        self.assertLessEqual(abs(g["Y"] + 200 / 2 - 384), 2, g)
+        state = subprocess.run(["xprop", "-id", str(wid), "_NET_WM_STATE"], env=d.env(),
+                               capture_output=True, text=True).stdout
+        self.assertIn("_NET_WM_STATE_ABOVE", state)
+
+        # Over the plain root colour: the strip beyond the picture is the
+        # desktop's, and no pixel of the key colour shows anywhere.
+        shot = d.screenshot(os.path.join(d.tmp, "splash.png"))
+        self.save_shot("splash.png")
+        crop = os.path.join(d.tmp, "splash-crop.ppm")
+        subprocess.run(["convert", shot, "-crop", "503x200+%d+%d" % (g["X"], g["Y"]), "+repage",
+                        "-depth", "8", crop], check=True, timeout=60)
+        width, height, pixels = read_ppm(crop)
+        self.assertEqual((width, height), (503, 200))
+        key = sum(1 for i in range(0, len(pixels), 3) if tuple(pixels[i:i + 3]) == KEY)
+        self.assertEqual(key, 0, "%d pixels of the key colour show" % key)
+        for x in (500, 501, 502):
+            for y in (0, 50, 100, 199):
+                i = (y * width + x) * 3
+                self.assertEqual(tuple(pixels[i:i + 3]), ROOT_COLOUR, "strip at %d,%d" % (x, y))
+        # The picture itself is there.
+        i = (100 * width + 250) * 3
+        self.assertNotEqual(tuple(pixels[i:i + 3]), ROOT_COLOUR)
+        # On X11 without a compositor the key is cut out of the window's shape.
+        self.assertEqual(shape_extents(d, wid), (500, 200), "the splash's shape")
+
+        # Watch the hand-over: never both windows at once.
+        deadline = time.monotonic() + 10
+        both = []
+        gone = None
+        while time.monotonic() < deadline:
+            splash_now = any((w[1]["WIDTH"], w[1]["HEIGHT"]) == (503, 200) for w in self._program_windows(d))
+            main_now = bool(d.search(MAIN_TITLE_PATTERN))
+            if splash_now and main_now:
+                both.append(time.monotonic() - seen)
+            if not splash_now and gone is None:
+                gone = time.monotonic()
+            if main_now and not splash_now:
+                break
+            time.sleep(0.01)
+        self.assertEqual(both, [], "the splash and the main window were shown together")
+        self.assertIsNotNone(gone, "the splash did not go")
+        self.assertGreater(gone - seen, 0.6)
+        self.assertLess(gone - seen, 2.0)
+        d.find_main_window()
+        self.assertRunning()
+
+
+def read_ppm(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    m = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)
+    return int(m.group(1)), int(m.group(2)), data[m.end():]
+
+
+def shape_extents(d, wid):
+    """(width, height) of the window's bounding shape."""
+    r = subprocess.run(["xwininfo", "-shape", "-id", str(wid)], env=d.env(),
+                       capture_output=True, text=True)
+    m = re.search(r"Window shape extents:\s*(\d+)x(\d+)", r.stdout)
+    return (int(m.group(1)), int(m.group(2))) if m else None
+
+
+class InfoTest(DesktopTestCase):
+
+    def _menu(self, d, x):
+        d.refresh_origin()
+        d.click_at(d.origin[0] + x, d.origin[1] - 10)
+
+    def test_registration_opens_the_forum_in_the_browser(self):
+        """给我工资: the box, then exactly one address to the browser."""
+        d = self.start_desktop(launch=False)
+        record = os.path.join(d.tmp, "browser.txt")
+        browser = os.path.join(d.tmp, "browser")
+        with open(browser, "w") as f:
+            f.write("#!/bin/sh\nprintf '%%s\\n' \"$*\" >> %s\n" % record)
+        os.chmod(browser, stat.S_IRWXU)
+        # No desktop is detected, so xdg-open hands the address to $BROWSER.
+        d.launch(env={"BROWSER": browser})
+        self._menu(d, 55)                    # 给我工资
+        box = d.wait_window("^Vesperon$")
+        time.sleep(1.0)
+        self.assertFalse(os.path.exists(record), "the browser started before the box was closed")
+        d.activate(box[0])
+        d.key("Return")
+        d._wait_for(lambda: os.path.exists(record), 10, "the browser to be started")
+        time.sleep(1.0)
+        with open(record) as f:
+            self.assertEqual(f.read().splitlines(), [FORUM])
+        self.assertRunning()
+
+    def test_about_window(self):
+        """关于 opens one window; 确定 closes it."""
+        d = self.start_desktop()
+        self._menu(d, 155)                   # 关于
+        wins = d.wait_window("^关于$")
+        self.save_shot("about.png")
+        self._menu(d, 155)
+        time.sleep(0.8)
+        self.assertEqual(len(d.search("^关于$")), 1)
+        g = d.geometry(wins[0])
+        self.assertEqual((g["WIDTH"], g["HEIGHT"]), (576, 197))
+        # 确定 at (448, 160, 97, 25) in its client area.
+        d.click_at(g["X"] + 448 + 48, g["Y"] + 160 + 12)
+        d.wait_no_window("^关于$")
+        self.assertRunning()
 
 
 if __name__ == "__main__":

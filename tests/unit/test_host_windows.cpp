@@ -22,7 +22,30 @@ private slots:
     void repeatedAddAndDeleteAreRefused();
     void sizesAskedForAreWhatIsReadBack();
     void signalsBecomeRequestsOnTheEventLoop();
+    void colourKeyCutsOutExactlyTheKeyColour();
+    void colourKeyAsAlphaIsTransparentExactlyThere();
+    void windowFunctionsGiveTopmostAndLayered();
 };
+
+namespace {
+
+// A splash-like window: 503 × 200 on the key colour, a 500 × 200 picture
+// with one pixel of the key colour and one a step away from it.
+std::unique_ptr<Form> keyedWindow(ColourKeyMode mode)
+{
+    auto form = std::make_unique<Form>(nullptr, Qt::FramelessWindowHint);
+    form->setFixedSize(503, 200);
+    QImage image(500, 200, QImage::Format_RGB32);
+    image.fill(QColor(30, 60, 120));
+    image.setPixelColor(5, 5, QColor(88, 88, 88));
+    image.setPixelColor(6, 5, QColor(88, 88, 89));
+    form->setBackColor(QColor(88, 88, 88));
+    form->setPicture({QPixmap::fromImage(image), QStringLiteral("test")});
+    form->setColourKey(QColor(88, 88, 88), mode);
+    return form;
+}
+
+} // namespace
 
 void TestHostWindows::trayEventsBecomeMouseMessages()
 {
@@ -116,6 +139,54 @@ void TestHostWindows::signalsBecomeRequestsOnTheEventLoop()
     struct sigaction action {};
     sigaction(SIGTERM, nullptr, &action);
     QVERIFY(action.sa_handler == SIG_DFL);
+}
+
+void TestHostWindows::colourKeyCutsOutExactlyTheKeyColour()
+{
+    auto form = keyedWindow(ColourKeyMode::ShapeMask);
+    form->show();
+    // The shape is made before the window first shows.
+    const QRegion shape = form->mask();
+    QVERIFY(!shape.isEmpty());
+    QVERIFY(!shape.contains(QPoint(501, 100))); // the strip the picture leaves
+    QVERIFY(!shape.contains(QPoint(5, 5)));     // a key-coloured picture pixel
+    QVERIFY(shape.contains(QPoint(6, 5)));      // RGB(88, 88, 89) stays
+    QVERIFY(shape.contains(QPoint(250, 100)));
+    QVERIFY(shape.contains(QPoint(499, 199)));
+}
+
+void TestHostWindows::colourKeyAsAlphaIsTransparentExactlyThere()
+{
+    auto form = keyedWindow(ColourKeyMode::Alpha);
+    QVERIFY(form->testAttribute(Qt::WA_TranslucentBackground));
+    const QImage drawn = form->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(qAlpha(drawn.pixel(501, 100)), 0);
+    QCOMPARE(qAlpha(drawn.pixel(5, 5)), 0);
+    QCOMPARE(drawn.pixel(6, 5), qRgb(88, 88, 89));
+    QCOMPARE(drawn.pixel(250, 100), qRgb(30, 60, 120));
+    QVERIFY(form->mask().isEmpty()); // no shape needed
+}
+
+void TestHostWindows::windowFunctionsGiveTopmostAndLayered()
+{
+    Form window;
+    HostWindowFunctions windows;
+    const WindowHandle handle = window.hWnd();
+    QVERIFY(!window.testAttribute(Qt::WA_WState_Created)); // the handle made no native window
+    QVERIFY(windows.setWindowPos(handle, kHwndTopmost, 0, 0, 0, 0, kSwpNoMove | kSwpNoSize));
+    QVERIFY(window.windowFlags() & Qt::WindowStaysOnTopHint);
+    // Not layered yet: no colour key.
+    QVERIFY(!windows.setLayeredWindowAttributes(handle, 0x00585858, 0, kLwaColorKey));
+    QCOMPARE(window.colourKeyMode(), ColourKeyMode::None);
+    const qint32 style = windows.getWindowLong(handle, kGwlExStyle);
+    QCOMPARE(windows.setWindowLong(handle, kGwlExStyle, style | kWsExLayered), style);
+    QCOMPARE(windows.getWindowLong(handle, kGwlExStyle), style | kWsExLayered);
+    QVERIFY(windows.setLayeredWindowAttributes(handle, 0x00585858, 0, kLwaColorKey));
+    QCOMPARE(window.colourKey(), QColor(88, 88, 88));
+    QVERIFY(window.colourKeyMode() != ColourKeyMode::None);
+    QCOMPARE(window.windowOpacity(), 1.0); // the alpha value is not used without its flag
+    // A handle no window has.
+    QVERIFY(!windows.setWindowPos(0x7fff0000, kHwndTopmost, 0, 0, 0, 0, 3));
 }
 
 QTEST_MAIN(TestHostWindows)

@@ -3,6 +3,7 @@
 
 #include "platform/general_date.h"
 #include "platform/host/shutdown_line.h"
+#include "platform/host/start_line.h"
 #include "platform/text_box.h"
 #include "platform/twips.h"
 
@@ -22,6 +23,10 @@ private slots:
     void refusedLines();
     void scheduleCallCarriesTypeAndAbsoluteMicroseconds();
     void cancelCallHasNoArguments();
+    void startLineOpensOnePlainAddress_data();
+    void startLineOpensOnePlainAddress();
+    void startLineRefusesAnythingElse_data();
+    void startLineRefusesAnythingElse();
 
     void generalDateText_data();
     void generalDateText();
@@ -125,6 +130,63 @@ void TestPlatform::cancelCallHasNoArguments()
     QCOMPARE(call.member(), QStringLiteral("CancelScheduledShutdown"));
     QVERIFY(call.arguments().isEmpty());
     QVERIFY(call.isInteractiveAuthorizationAllowed());
+}
+
+void TestPlatform::startLineOpensOnePlainAddress_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("the forum") << "http://bbs.example.org/?fromuid=10001";
+    QTest::newRow("https") << "https://example.org/";
+    QTest::newRow("port, path, fragment") << "http://example.org:8080/a/b.html#top";
+    QTest::newRow("percent-encoded") << "https://example.org/%E5%A4%A7%E6%B5%B7?q=a,b";
+}
+
+void TestPlatform::startLineOpensOnePlainAddress()
+{
+    QFETCH(QString, address);
+    const std::optional<QUrl> url = parseStartLine(QStringLiteral("cmd.exe /c start ") + address);
+    QVERIFY(url);
+    QCOMPARE(url->toString(QUrl::FullyEncoded), address);
+    QVERIFY(looksLikeStartLine(QStringLiteral("cmd.exe /c start ") + address));
+}
+
+void TestPlatform::startLineRefusesAnythingElse_data()
+{
+    QTest::addColumn<QString>("line");
+    const QString start = QStringLiteral("cmd.exe /c start ");
+    QTest::newRow("no address") << start;
+    QTest::newRow("no space") << "cmd.exe /c starthttp://example.org/";
+    QTest::newRow("two spaces") << start + " http://example.org/";
+    QTest::newRow("second word") << start + "http://example.org/ http://example.net/";
+    QTest::newRow("a title first") << start + "\"\" http://example.org/";
+    QTest::newRow("quotes") << start + "\"http://example.org/\"";
+    QTest::newRow("single quote") << start + "http://example.org/'x'";
+    QTest::newRow("ampersand") << start + "http://example.org/?a=1&b=2";
+    QTest::newRow("pipe") << start + "http://example.org/|calc";
+    QTest::newRow("semicolon") << start + "http://example.org/;id";
+    QTest::newRow("substitution") << start + "http://example.org/$(id)";
+    QTest::newRow("backquote") << start + "http://example.org/`id`";
+    QTest::newRow("redirect") << start + "http://example.org/>x";
+    QTest::newRow("caret") << start + "http://example.org/^";
+    QTest::newRow("backslash") << start + "http://example.org\\x";
+    QTest::newRow("tab") << start + "http://example.org/\tx";
+    QTest::newRow("newline") << start + "http://example.org/\nx";
+    QTest::newRow("file") << start + "file:///etc/passwd";
+    QTest::newRow("javascript") << start + "javascript:alert(1)";
+    QTest::newRow("ftp") << start + "ftp://example.org/";
+    QTest::newRow("no host") << start + "http:///path";
+    QTest::newRow("upper-case scheme") << start + "HTTP://example.org/";
+    QTest::newRow("options") << start + "--help";
+    QTest::newRow("non-ASCII") << start + "http://例子.org/";
+    QTest::newRow("program") << start + "calc.exe";
+}
+
+void TestPlatform::startLineRefusesAnythingElse()
+{
+    QFETCH(QString, line);
+    QString why;
+    QVERIFY(!parseStartLine(line, &why));
+    QVERIFY2(!why.isEmpty(), "a refusal says why");
 }
 
 void TestPlatform::generalDateText_data()

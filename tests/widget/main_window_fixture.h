@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "fakes/fake_platform.h"
 #include "platform/form_names.h"
+#include "app/windows.h"
 #include "skins/form1.h"
 
 struct MainWindowFixture {
@@ -19,8 +20,7 @@ struct MainWindowFixture {
     {
         if (prepare)
             prepare(fake);
-        forms.define(app::MainWindow::kName, [this] { return std::make_unique<app::MainWindow>(platform, forms, module1); });
-        forms.define(platform::names::kSkins, [this] { return std::make_unique<skins::Form1>(platform, forms); });
+        app::defineWindows(forms, platform, module1);
         main = &forms.load<app::MainWindow>(app::MainWindow::kName);
     }
 };

@@ -93,7 +93,6 @@ private slots:
     void heldKeysPressNoButton();
     void shutDownNowAsksFirst();
     void shutDownNowAnsweredNoIssuesNothing();
-    void menuCommandsWithoutWindowsDoNothing();
 
 private:
     std::unique_ptr<MainWindowFixture> fixture_;
@@ -387,16 +386,6 @@ void TestMainWindow::shutDownNowAnsweredNoIssuesNothing()
     main_->Command10->click();
     QCOMPARE(fake_->messages.shown.size(), 1);
     QVERIFY(fake_->shell.commands.isEmpty());
-}
-
-void TestMainWindow::menuCommandsWithoutWindowsDoNothing()
-{
-    for (QAction* action : main_->menuBar->actions())
-        action->trigger();
-    QTest::mouseClick(main_->Label3, Qt::LeftButton);
-    QVERIFY(fake_->shell.commands.isEmpty());
-    QVERIFY(fake_->messages.shown.isEmpty());
-    QVERIFY(forms_->isLoaded(MainWindow::kName));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -33,6 +33,8 @@ void setUpBox(QMessageBox& box, const QString& prompt, int flags, const QString&
     box.setText(prompt);
     box.setIcon(iconFor(flags));
     box.setTextFormat(Qt::PlainText);
+    // What a box says can be copied (an address, an error to look up).
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     if (asksYesNo(flags)) {
         QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
         box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);

@@ -2,9 +2,11 @@
 
 #include "console.h"
 #include "shutdown_line.h"
+#include "start_line.h"
 #include "win_process.h"
 
 #include <QDBusConnection>
+#include <QDesktopServices>
 #include <QDBusError>
 #include <QDBusPendingCallWatcher>
 
@@ -66,6 +68,10 @@ constexpr int kLogindCallTimeoutMs = 5 * 60 * 1000;
 
 void HostShell::run(const QString& commandLine, int /*windowStyle: no window here*/)
 {
+    if (looksLikeStartLine(commandLine)) {
+        openAddress(commandLine);
+        return;
+    }
     QString why;
     const std::optional<ShutdownRequest> request = parseShutdownLine(commandLine, &why);
     if (!request) {
@@ -91,6 +97,24 @@ void HostShell::run(const QString& commandLine, int /*windowStyle: no window her
                          reportFailure(what, reasonFor(error),
                                        error.name() + QStringLiteral(": ") + error.message());
                      });
+}
+
+void HostShell::openAddress(const QString& commandLine)
+{
+    QString why;
+    const std::optional<QUrl> address = parseStartLine(commandLine, &why);
+    if (!address) {
+        writeErrorLine(QStringLiteral("refused command line \"%1\": %2").arg(commandLine, why));
+        return;
+    }
+    // The desktop's default browser (xdg-open, or $BROWSER), started as a
+    // program of its own with the address as its argument.
+    if (QDesktopServices::openUrl(*address))
+        return;
+    const QString text = QStringLiteral("未能打开浏览器。请把下面的网址复制到浏览器里打开：\n%1")
+                             .arg(address->toString(QUrl::FullyEncoded));
+    writeErrorLine(text);
+    notices_.notify(text, kCritical, QStringLiteral("错误"));
 }
 
 #endif

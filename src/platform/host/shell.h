@@ -18,6 +18,7 @@ public:
 
 private:
     void reportFailure(const QString& what, const QString& reason, const QString& detail);
+    void openAddress(const QString& commandLine);
 
     MessageBox& notices_;
     QObject context_; // owns the pending calls' watchers

@@ -1,9 +1,20 @@
 #include "window_functions.h"
 
+#include "platform/colours.h"
 #include "platform/forms.h"
 #include "platform/twips.h"
 
+#include <QGuiApplication>
 #include <QVariant>
+
+#ifdef Q_OS_WIN
+#include "win_window_functions.h"
+#elif defined(Q_OS_UNIX)
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -65,5 +76,125 @@ void HostWindowFunctions::setHeight(Form& window, float twips)
     window.setProperty(kAskedHeight, twips);
     apply(window);
 }
+
+#ifdef Q_OS_WIN
+
+bool HostWindowFunctions::setWindowPos(WindowHandle window, qintptr insertAfter, int x, int y, int cx, int cy,
+                                       quint32 flags)
+{
+    return winSetWindowPos(window, insertAfter, x, y, cx, cy, flags);
+}
+
+qint32 HostWindowFunctions::getWindowLong(WindowHandle window, int index) { return winGetWindowLong(window, index); }
+
+qint32 HostWindowFunctions::setWindowLong(WindowHandle window, int index, qint32 value)
+{
+    return winSetWindowLong(window, index, value);
+}
+
+bool HostWindowFunctions::setLayeredWindowAttributes(WindowHandle window, quint32 colourKey, quint8 alpha,
+                                                     quint32 flags)
+{
+    return winSetLayeredWindowAttributes(window, colourKey, alpha, flags);
+}
+
+ColourKeyMode colourKeyModeOfDesktop() { return ColourKeyMode::None; } // the system does it
+
+#else
+
+namespace {
+
+// The extended window style bits, kept on the window: nothing here reads them
+// but the program, and a layered window takes a colour key.
+constexpr char kExStyle[] = "vesperon.exStyle";
+
+} // namespace
+
+ColourKeyMode colourKeyModeOfDesktop()
+{
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return ColourKeyMode::Alpha;
+#ifdef Q_OS_UNIX
+    auto* x11 = qGuiApp && QGuiApplication::platformName() == QLatin1String("xcb")
+                    ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
+                    : nullptr;
+    if (xcb_connection_t* connection = x11 ? x11->connection() : nullptr; connection && !xcb_connection_has_error(connection)) {
+        // The screen of DISPLAY (":0.1" is screen 1), screen 0 by default.
+        const QByteArray display = qgetenv("DISPLAY");
+        const qsizetype dot = display.indexOf('.', std::max<qsizetype>(0, display.lastIndexOf(':')));
+        const QByteArray screen = dot >= 0 ? display.mid(dot + 1) : QByteArray("0");
+        const QByteArray name = "_NET_WM_CM_S" + (screen.isEmpty() ? QByteArray("0") : screen);
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 1, quint16(name.size()), name.constData()), nullptr);
+        bool compositing = false;
+        if (atom && atom->atom != XCB_ATOM_NONE) {
+            xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+                connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+            compositing = owner && owner->owner != XCB_WINDOW_NONE;
+            std::free(owner);
+        }
+        std::free(atom);
+        return compositing ? ColourKeyMode::Alpha : ColourKeyMode::ShapeMask;
+    }
+#endif
+    return ColourKeyMode::ShapeMask;
+}
+
+bool HostWindowFunctions::setWindowPos(WindowHandle window, qintptr insertAfter, int x, int y, int cx, int cy,
+                                       quint32 flags)
+{
+    Form* form = Form::fromHandle(window);
+    if (!form)
+        return false;
+    if (insertAfter == kHwndTopmost || insertAfter == kHwndNoTopmost) {
+        const bool onTop = insertAfter == kHwndTopmost;
+        if (form->testAttribute(Qt::WA_WState_Created) || form->isVisible()) {
+            const bool visible = form->isVisible();
+            form->setWindowFlag(Qt::WindowStaysOnTopHint, onTop); // hides a shown window
+            if (visible)
+                form->show();
+        } else {
+            form->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+        }
+    }
+    if (!(flags & kSwpNoMove))
+        form->move(x, y);
+    if (!(flags & kSwpNoSize))
+        form->resize(cx, cy);
+    return true;
+}
+
+qint32 HostWindowFunctions::getWindowLong(WindowHandle window, int index)
+{
+    const Form* form = Form::fromHandle(window);
+    if (!form || index != kGwlExStyle)
+        return 0;
+    return form->property(kExStyle).toInt();
+}
+
+qint32 HostWindowFunctions::setWindowLong(WindowHandle window, int index, qint32 value)
+{
+    Form* form = Form::fromHandle(window);
+    if (!form || index != kGwlExStyle)
+        return 0;
+    const qint32 before = form->property(kExStyle).toInt();
+    form->setProperty(kExStyle, value);
+    return before;
+}
+
+bool HostWindowFunctions::setLayeredWindowAttributes(WindowHandle window, quint32 colourKey, quint8 alpha,
+                                                     quint32 flags)
+{
+    Form* form = Form::fromHandle(window);
+    if (!form || !(form->property(kExStyle).toInt() & kWsExLayered))
+        return false; // only a layered window takes these
+    if (flags & kLwaColorKey)
+        form->setColourKey(colourFromValue(colourKey), colourKeyModeOfDesktop());
+    if (flags & kLwaAlpha)
+        form->setWindowOpacity(alpha / 255.0);
+    return true;
+}
+
+#endif
 
 } // namespace platform

@@ -1,0 +1,22 @@
+#include "windows.h"
+
+#include "app/hy.h"
+#include "app/main_window.h"
+#include "info/gy.h"
+#include "platform/form_names.h"
+#include "skins/form1.h"
+
+namespace app {
+
+void defineWindows(platform::Forms& forms, platform::Platform& platform, Module1& module1)
+{
+    using namespace platform::names;
+    forms.define(kSplash, [&] { return std::make_unique<HY>(platform, forms); });
+    forms.define(kMain, [&] { return std::make_unique<MainWindow>(platform, forms, module1); });
+    forms.define(kSkins, [&] { return std::make_unique<skins::Form1>(platform, forms); });
+    forms.define(kAbout, [&] { return std::make_unique<info::GY>(forms); });
+}
+
+void start(platform::Forms& forms) { forms.show(platform::names::kSplash); }
+
+} // namespace app
