@@ -2,6 +2,7 @@
 
 #include "app/hy.h"
 #include "app/main_window.h"
+#include "info/form2.h"
 #include "info/gy.h"
 #include "platform/form_names.h"
 #include "skins/form1.h"
@@ -15,6 +16,7 @@ void defineWindows(platform::Forms& forms, platform::Platform& platform, Module1
     forms.define(kMain, [&] { return std::make_unique<MainWindow>(platform, forms, module1); });
     forms.define(kSkins, [&] { return std::make_unique<skins::Form1>(platform, forms); });
     forms.define(kAbout, [&] { return std::make_unique<info::GY>(forms); });
+    forms.define(kUpdate, [&] { return std::make_unique<info::Form2>(platform); });
 }
 
 void start(platform::Forms& forms) { forms.show(platform::names::kSplash); }

@@ -205,7 +205,12 @@ Form& Forms::load(const QString& name)
     form->forms_ = this;
     form->name_ = name;
     loaded_.insert(name, form);
+    // A Load may wait (the update check fetches over the network) while the
+    // rest of the program runs on; meanwhile the window is loading: a
+    // further show or unload of it changes nothing.
+    form->loading_ = true;
     form->onLoad();
+    form->loading_ = false;
     return *form;
 }
 
@@ -213,6 +218,8 @@ bool Forms::show(const QString& name)
 {
     if (!isDefined(name))
         return false;
+    if (const Form* loading = loaded_.value(name); loading && loading->loading_)
+        return true; // the show that loads it shows it when the Load is over
     Form& form = load(name);
     if (!form.shownOnce_) {
         form.shownOnce_ = true;
@@ -235,7 +242,7 @@ bool Forms::show(const QString& name)
 
 void Forms::unload(const QString& name)
 {
-    if (Form* form = loaded_.value(name))
+    if (Form* form = loaded_.value(name); form && !form->loading_)
         form->close();
 }
 

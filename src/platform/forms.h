@@ -88,6 +88,7 @@ private:
     Forms* forms_ = nullptr;
     QString name_;
     bool shownOnce_ = false;
+    bool loading_ = false; // inside its Load
 };
 
 // Delivers a notification-area mouse message (kWmLButtonDblClk, …) to the
@@ -114,13 +115,22 @@ public:
 
     // Loads the window if needed, makes it visible (restoring it when it was
     // minimised) and brings it to the front. The first show after a load
-    // centres it on the screen. Returns false for a name no window is defined
+    // centres it on the screen. A window that is still loading is left to
+    // the show that loads it. Returns false for a name no window is defined
     // under.
     bool show(const QString& name);
 
     bool isLoaded(const QString& name) const { return loaded_.contains(name); }
+    // Whether the window is inside its Load (which may wait, with the rest
+    // of the program running on).
+    bool isLoading(const QString& name) const
+    {
+        const Form* form = loaded_.value(name);
+        return form && form->loading_;
+    }
 
-    // Asks the window to close: its query-unload may keep it.
+    // Asks the window to close: its query-unload may keep it. A window that
+    // is still loading is not asked.
     void unload(const QString& name);
 
 private:

@@ -241,6 +241,22 @@ inline constexpr qint32 kWsExLayered = 0x80000;
 inline constexpr quint32 kLwaColorKey = 0x1;
 inline constexpr quint32 kLwaAlpha = 0x2;
 
+// ---- the network ------------------------------------------------------------
+
+// The Internet transfer control: one document fetched over HTTP.
+class InternetTransfer {
+public:
+    virtual ~InternetTransfer() = default;
+    // Fetches the document at `address`, a host and a path without a scheme
+    // ("example.org/gx.txt", fetched as http://), and returns its text. It
+    // returns only when the fetch is over, but the program's other windows
+    // and timers go on meanwhile. Nothing (and the reason in lastError())
+    // when the fetch fails: no network, no such host, a refused connection,
+    // an error status, a document too large, or no answer in time.
+    virtual std::optional<QString> openUrl(const QString& address) = 0;
+    virtual QString lastError() const = 0;
+};
+
 // ---- the program ------------------------------------------------------------
 
 class Program {
@@ -262,6 +278,7 @@ struct Platform {
     Program& program;
     Pictures& pictures;
     SequentialFiles& files;
+    InternetTransfer& internet;
 };
 
 } // namespace platform

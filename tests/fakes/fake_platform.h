@@ -5,6 +5,7 @@
 
 #include "fake_clock.h"
 #include "fake_files.h"
+#include "fake_internet.h"
 #include "fake_message_box.h"
 #include "fake_pictures.h"
 #include "fake_program_folder.h"
@@ -26,10 +27,11 @@ struct FakePlatform {
     FakeProgram program;
     FakePictures pictures;
     FakeSequentialFiles files;
+    FakeInternetTransfer internet;
 
     platform::Platform platform()
     {
-        return platform::Platform{messages, shell, clock, folder, timers, tray, windows, program, pictures, files};
+        return platform::Platform{messages, shell, clock, folder, timers, tray, windows, program, pictures, files, internet};
     }
 };
 

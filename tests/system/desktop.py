@@ -717,9 +717,7 @@ class Desktop:
         icons = self._wait_for(self.docked_icons, WINDOW_TIMEOUT, "a docked tray icon")
         g = icons[0]
         x, y = g["X"] + g["WIDTH"] // 2, g["Y"] + g["HEIGHT"] // 2
-        # Not exactly where the pointer already is (see the notes on --sync).
-        self.xdotool("mousemove", "--sync", x - 3, y - 3)
-        self.xdotool("mousemove", "--sync", x, y)
+        self.move_pointer(x, y)
         self.xdotool("click", "--repeat", count, "--delay", 80, button)
 
     def stderr_text(self):
@@ -848,9 +846,23 @@ class Desktop:
             raise DesktopError("main window not found yet")
         return (self.origin[0] + left + dx, self.origin[1] + top + dy)
 
+    def pointer(self):
+        out = self.xdotool("getmouselocation", check=False)
+        m = re.search(r"x:(-?\d+) y:(-?\d+)", out)
+        return (int(m.group(1)), int(m.group(2))) if m else None
+
+    def move_pointer(self, x, y):
+        """Move the pointer to root x, y and wait until it is there.
+
+        `xdotool mousemove --sync` to where the pointer already is waits
+        some 15 s for a motion that never comes: no move is needed then.
+        """
+        if self.pointer() != (x, y):
+            self.xdotool("mousemove", "--sync", x, y)
+
     def move_to(self, control, **kw):
         x, y = self.point(control, **kw)
-        self.xdotool("mousemove", "--sync", x, y)
+        self.move_pointer(x, y)
         return x, y
 
     def click(self, control, button=1, **kw):
@@ -883,7 +895,7 @@ class Desktop:
         return before, after
 
     def click_at(self, x, y, button=1):
-        self.xdotool("mousemove", "--sync", x, y)
+        self.move_pointer(x, y)
         t = time.time()
         self.xdotool("click", button)
         return t

@@ -2,6 +2,7 @@
 // file system, the host's picture loader, and where the program's pictures
 // are found.
 
+#include "platform/host/internet.h"
 #include "platform/host/pictures.h"
 #include "platform/host/program_folder.h"
 #include "platform/host/sequential_files.h"
@@ -75,6 +76,7 @@ private slots:
     void picturesThatAreNoFilesAreRefusedAtOnce();
 
     void programFolder();
+    void documentsAreUtf8OrElseGbk();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -307,6 +309,18 @@ void TestFilesAndPictures::programFolder()
     QCOMPARE(programFolderFor(dir_->path() + "/prefix/bin"), dir_->path() + "/prefix/bin");
     QVERIFY(QDir().mkpath("prefix/share/vesperon"));
     QCOMPARE(programFolderFor(dir_->path() + "/prefix/bin"), dir_->path() + "/prefix/share/vesperon");
+}
+
+void TestFilesAndPictures::documentsAreUtf8OrElseGbk()
+{
+    QCOMPARE(documentText("4.5.0"), QStringLiteral("4.5.0"));
+    QCOMPARE(documentText("4.5.0\n"), QStringLiteral("4.5.0\n")); // nothing trimmed
+    QCOMPARE(documentText(QStringLiteral("最新版 4.6").toUtf8()), QStringLiteral("最新版 4.6"));
+    QCOMPARE(documentText(QStringLiteral("最新版 4.6").toUtf8().prepend("\xef\xbb\xbf")), QStringLiteral("最新版 4.6"));
+    QCOMPARE(documentText(QByteArray("\xd7\xee\xd0\xc2\xb0\xe6 4.6")), QStringLiteral("最新版 4.6")); // GBK
+    QCOMPARE(documentText(QByteArray()), QString());
+    // Neither: some text all the same, never a crash.
+    documentText(QByteArray("\xff\xfe\x00\x81", 4));
 }
 
 QTEST_MAIN(TestFilesAndPictures)

@@ -2,6 +2,7 @@
 // The program's real platform: one host implementation of each operation.
 
 #include "clock.h"
+#include "internet.h"
 #include "message_box.h"
 #include "pictures.h"
 #include "program.h"
@@ -19,7 +20,7 @@ public:
     HostPlatform() : shell_(messages_) {}
     Platform platform()
     {
-        return Platform{messages_, shell_, clock_, folder_, timers_, tray_, windows_, program_, pictures_, files_};
+        return Platform{messages_, shell_, clock_, folder_, timers_, tray_, windows_, program_, pictures_, files_, internet_};
     }
 
 private:
@@ -33,6 +34,7 @@ private:
     HostProgram program_;
     HostPictures pictures_;
     HostSequentialFiles files_;
+    HostInternetTransfer internet_;
 };
 
 } // namespace platform

@@ -1,0 +1,92 @@
+#include "internet.h"
+
+#include "console.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
+#include <QNetworkReply>
+#include <QPointer>
+#include <QStringDecoder>
+#include <QTimer>
+
+namespace platform {
+
+QString documentText(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    QStringDecoder gbk("GBK");
+    return gbk.isValid() ? QString(gbk.decode(bytes)) : QString::fromLatin1(bytes);
+}
+
+HostInternetTransfer::HostInternetTransfer() = default;
+HostInternetTransfer::~HostInternetTransfer() = default;
+
+std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
+{
+    if (!network_) {
+        // As desktop programs do: http_proxy / no_proxy, or the desktop's own.
+        QNetworkProxyFactory::setUseSystemConfiguration(true);
+        network_ = std::make_unique<QNetworkAccessManager>();
+    }
+    const QUrl url(QStringLiteral("http://") + address);
+    const auto fail = [&](const QString& why) -> std::optional<QString> {
+        error_ = why;
+        writeErrorLine(QStringLiteral("fetching %1 failed: %2").arg(url.toString(), why));
+        return std::nullopt;
+    };
+    if (!url.isValid() || url.host().isEmpty())
+        return fail(QStringLiteral("not a valid address"));
+
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(5);
+    QPointer<QNetworkReply> reply = network_->get(request);
+    reply->setReadBufferSize(kMaxDocumentBytes + 1);
+
+    QByteArray body;
+    QString why;
+    QEventLoop loop;
+    // The deadline is over the whole transfer: a server that trickles a
+    // byte now and then never trips an inactivity time-out.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, reply, [&] {
+        why = QStringLiteral("no complete answer within %1 s").arg(kFetchDeadlineMs / 1000);
+        reply->abort();
+    });
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [&] {
+        body += reply->readAll();
+        if (body.size() > kMaxDocumentBytes && why.isEmpty()) {
+            why = QStringLiteral("the document is larger than %1 KiB").arg(kMaxDocumentBytes / 1024);
+            reply->abort();
+        }
+    });
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    deadline.start(kFetchDeadlineMs);
+    if (!reply->isFinished())
+        loop.exec();
+    deadline.stop();
+
+    if (!reply)
+        return fail(QStringLiteral("the request went away"));
+    reply->deleteLater();
+    if (why.isEmpty() && reply->isOpen())
+        body += reply->readAll();
+    if (why.isEmpty() && body.size() > kMaxDocumentBytes)
+        why = QStringLiteral("the document is larger than %1 KiB").arg(kMaxDocumentBytes / 1024);
+    if (why.isEmpty() && reply->error() != QNetworkReply::NoError)
+        why = reply->errorString();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (why.isEmpty() && (status < 200 || status > 299))
+        why = QStringLiteral("HTTP status %1").arg(status);
+    if (!why.isEmpty())
+        return fail(why);
+    error_.clear();
+    return documentText(body);
+}
+
+} // namespace platform
