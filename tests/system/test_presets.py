@@ -211,12 +211,40 @@ class PresetTest(DesktopTestCase):
                            "the error message was shown:\n" + d.stderr_text())
         self.assertRunning(d)
 
+    def test_many_failures_one_notice(self):
+        """200 refused clicks: one notice window, and memory stays flat."""
+        d = self.start_desktop(logind="refuse")
+        d.click("1小时关机")
+        wid = self._check_error_window(d)
+        d.xdotool("windowmove", "--sync", wid, 0, 0, check=False)  # off the buttons
+        d.move_to("1小时关机")
+        d.xdotool("click", "--repeat", 9, "--delay", 40, 1)
+        d._wait_for(lambda: len(d.calls("ScheduleShutdown")) >= 10, 20, "ten refusals")
+        time.sleep(1.0)
+        before = resident_kib(d.app.pid)
+        d.xdotool("click", "--repeat", 190, "--delay", 40, 1, timeout=120)
+        d._wait_for(lambda: len(d.calls("ScheduleShutdown")) >= 200, 60, "two hundred refusals")
+        time.sleep(1.5)
+        after = resident_kib(d.app.pid)
+        self.assertEqual(len(d.search(ERROR_TITLE)), 1, "notices piled up")
+        self.assertLess(after - before, 5 * 1024,
+                        "resident memory grew by %d KiB over 190 failures" % (after - before))
+        self.assertRunning()
+
     def test_logind_refuses(self):
         """logind refuses (as polkit would): an error window, the program lives."""
         d = self.start_desktop(logind="refuse")
         d.click("1小时关机")
         self._check_error_window(d)
         self.assertEqual(len(d.calls("ScheduleShutdown")), 1)
+
+
+def resident_kib(pid):
+    with open("/proc/%d/status" % pid) as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
 
 
 if __name__ == "__main__":

@@ -45,6 +45,7 @@ private slots:
     void freshEscapeMeansNo();
     void freshAccessKeysAnswer();
     void noticeIgnoresHeldKeys();
+    void oneNoticeAtATime();
 
 private:
     // Shows a yes/no box and, once it is up and active, runs `whileOpen` on it.
@@ -166,6 +167,29 @@ void TestMessageBox::noticeIgnoresHeldKeys()
     key(notice, true, Qt::Key_Return, "\r", false);
     key(notice, false, Qt::Key_Return, "\r", false);
     QTRY_VERIFY(!alive || !alive->isVisible());
+}
+
+void TestMessageBox::oneNoticeAtATime()
+{
+    const auto notices = [] {
+        QList<QMessageBox*> found;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                found << box;
+        return found;
+    };
+    HostMessageBox boxes;
+    for (int i = 1; i <= 20; ++i)
+        boxes.notify(QStringLiteral("未能安排关机：第 %1 次。").arg(i), kCritical, QStringLiteral("错误"));
+    QCOMPARE(notices().size(), 1);
+    QCOMPARE(notices().first()->text(), QStringLiteral("未能安排关机：第 20 次。")); // the newest failure
+    // Closed, the next failure opens a notice again.
+    QPointer<QMessageBox> first(notices().first());
+    first->close();
+    QTRY_VERIFY(!first);
+    boxes.notify(QStringLiteral("未能取消关机。"), kCritical, QStringLiteral("错误"));
+    QCOMPARE(notices().size(), 1);
+    QCOMPARE(notices().first()->text(), QStringLiteral("未能取消关机。"));
 }
 
 QTEST_MAIN(TestMessageBox)

@@ -109,13 +109,24 @@ int HostMessageBox::show(const QString& prompt, int flags, const QString& title)
     return kAnswerOk;
 }
 
+HostMessageBox::~HostMessageBox() { delete notice_.data(); }
+
 void HostMessageBox::notify(const QString& prompt, int flags, const QString& title)
 {
+    if (QMessageBox* open = notice_.data()) {
+        open->setWindowTitle(title.isEmpty() ? kApplicationTitle : title);
+        open->setIcon(iconFor(flags));
+        open->setText(prompt);
+        open->show();
+        open->raise(); // to the front, without taking the keyboard from where the user types
+        return;
+    }
     auto* box = new QMessageBox();
     setUpBox(*box, prompt, flags, title);
     box->setAttribute(Qt::WA_DeleteOnClose);
     new FreshKeysOnly(box, box); // a child: it goes with the box
     box->setWindowModality(Qt::NonModal);
+    notice_ = box;
     box->show();
     box->raise();
 }
