@@ -51,10 +51,12 @@ std::optional<QString> readField(const QString& text, qsizetype& position)
     QString field;
     qsizetype end = position;
     if (text[position] == u'"') {
-        const qsizetype closing = text.indexOf(u'"', position + 1);
-        const qsizetype stop = closing < 0 ? text.size() : closing;
+        // Up to the closing quote, or the line's end when there is none.
+        qsizetype stop = position + 1;
+        while (stop < text.size() && text[stop] != u'"' && !endsLine(text[stop]))
+            ++stop;
         field = text.mid(position + 1, stop - position - 1);
-        end = closing < 0 ? text.size() : closing + 1;
+        end = stop < text.size() && text[stop] == u'"' ? stop + 1 : stop;
         while (end < text.size() && text[end] != u',' && !endsLine(text[end]))
             ++end;
     } else {
@@ -79,8 +81,11 @@ std::optional<QString> firstField(const QByteArray& bytes)
 std::optional<QByteArray> printedItem(const QString& item)
 {
     std::optional<QByteArray> bytes = encodeAnsi(item);
-    if (bytes)
-        bytes->append("\r\n");
+    // Only what reads back as itself is written: a few characters share
+    // their GBK bytes with others.
+    if (!bytes || decodeAnsi(*bytes) != item)
+        return std::nullopt;
+    bytes->append("\r\n");
     return bytes;
 }
 

@@ -22,8 +22,8 @@ std::optional<QByteArray> encodeAnsi(const QString& text);
 // The field that starts at `position` in `text`, and `position` moved past
 // it and its delimiter. A field ends at a comma or at the end of its line
 // (CR, LF or CR LF); a field that starts with a double quote ends at the
-// next one, the quotes are not part of it and what follows them up to the
-// delimiter is skipped. No spaces are trimmed. A line that is empty is the
+// next one (or at the line's end), the quotes are not part of it and what
+// follows them up to the delimiter is skipped. A field never spans lines. No spaces are trimmed. A line that is empty is the
 // empty field. Nothing at the end of the text.
 std::optional<QString> readField(const QString& text, qsizetype& position);
 
@@ -31,6 +31,8 @@ std::optional<QString> readField(const QString& text, qsizetype& position);
 std::optional<QString> firstField(const QByteArray& bytes);
 
 // The bytes that printing `item` as one item writes: its GBK bytes and CR LF.
+// Nothing for a text that GBK cannot hold, or that would read back as
+// another text.
 std::optional<QByteArray> printedItem(const QString& item);
 
 } // namespace platform

@@ -351,6 +351,10 @@ class Desktop:
             env["DBUS_SYSTEM_BUS_ADDRESS"] = self.system_bus_address
         if self.session_bus_address:
             env["DBUS_SESSION_BUS_ADDRESS"] = self.session_bus_address
+        # A sanitizer build's settings reach the program.
+        for name in ("ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"):
+            if name in os.environ:
+                env[name] = os.environ[name]
         env.update(extra)
         return env
 
@@ -638,8 +642,8 @@ class Desktop:
         self.app = self._spawn("vesperon", [program] + list(args),
                                env=self.env(**(env or {})),
                                cwd=cwd or self.tmp,
-                               stdout=open(self.app_stdout, "wb"),
-                               stderr=open(self.app_stderr, "wb"))
+                               stdout=open(self.app_stdout, "ab"),
+                               stderr=open(self.app_stderr, "ab"))
         if wait_window:
             self.find_main_window()
         return self.app
@@ -991,11 +995,19 @@ class DesktopTestCase(unittest.TestCase):
     def start_desktop(self, launch=True, **kw):
         d = Desktop(**kw)
         self.addCleanup(d.stop)
+        self.addCleanup(self._no_sanitizer_reports, d)  # runs before the stop
         d.start()
         self.desktop = d
         if launch:
             d.launch()
         return d
+
+    def _no_sanitizer_reports(self, d):
+        """In a sanitizer build, any report from the program fails the test."""
+        err = d.stderr_text()
+        for mark in ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:"):
+            if mark in err:
+                self.fail("the program's stderr holds a sanitizer report:\n" + err[-4000:])
 
     def settle(self, seconds=0.8):
         """Give the program time to make (unwanted) extra calls."""

@@ -227,6 +227,8 @@ class PresetTest(DesktopTestCase):
         time.sleep(1.5)
         after = resident_kib(d.app.pid)
         self.assertEqual(len(d.search(ERROR_TITLE)), 1, "notices piled up")
+        if "ASAN_OPTIONS" in os.environ:
+            return  # AddressSanitizer keeps freed memory in quarantine: no flat line there
         self.assertLess(after - before, 5 * 1024,
                         "resident memory grew by %d KiB over 190 failures" % (after - before))
         self.assertRunning()

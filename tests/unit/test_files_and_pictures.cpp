@@ -123,6 +123,7 @@ void TestFilesAndPictures::fieldsEndAtACommaOrTheLineEnd_data()
     QTest::newRow("quoted with a comma") << QByteArray("\"\xb4\xf3,\xba\xa3\",x\r\n") << "大,海";
     QTest::newRow("quoted, text after") << QByteArray("\"\xb4\xf3\xba\xa3\"junk,x") << "大海";
     QTest::newRow("unclosed quote") << QByteArray("\"\xb4\xf3\xba\xa3") << "大海";
+    QTest::newRow("unclosed quote ends at the line") << QByteArray("\"\xb4\xf3\xba\xa3\r\nx") << "大海";
     QTest::newRow("empty first line") << QByteArray("\r\n\xb4\xf3\xba\xa3") << "";
     QTest::newRow("no trimming") << QByteArray(" \xb4\xf3\xba\xa3 \r\n") << " 大海 ";
     QTest::newRow("星空主题") << QByteArray("\xd0\xc7\xbf\xd5\xd6\xf7\xcc\xe2") << "星空主题";
@@ -319,8 +320,10 @@ void TestFilesAndPictures::documentsAreUtf8OrElseGbk()
     QCOMPARE(documentText(QStringLiteral("最新版 4.6").toUtf8().prepend("\xef\xbb\xbf")), QStringLiteral("最新版 4.6"));
     QCOMPARE(documentText(QByteArray("\xd7\xee\xd0\xc2\xb0\xe6 4.6")), QStringLiteral("最新版 4.6")); // GBK
     QCOMPARE(documentText(QByteArray()), QString());
-    // Neither: some text all the same, never a crash.
+    // Neither: some text all the same, never a crash, and never the version.
     documentText(QByteArray("\xff\xfe\x00\x81", 4));
+    QVERIFY(documentText("4.5.0\xd5") != QStringLiteral("4.5.0")); // a UTF-8 lead byte cut off
+    QVERIFY(documentText("4.5.0\x81") != QStringLiteral("4.5.0")); // a GBK lead byte cut off
 }
 
 QTEST_MAIN(TestFilesAndPictures)

@@ -164,8 +164,9 @@ void TestMessageBox::noticeIgnoresHeldKeys()
     holdReturn(notice, 10);
     QTest::qWait(50);
     QVERIFY(alive && alive->isVisible());
-    key(notice, true, Qt::Key_Return, "\r", false);
-    key(notice, false, Qt::Key_Return, "\r", false);
+    key(notice, true, Qt::Key_Return, "\r", false); // a fresh press closes it
+    if (alive)
+        key(alive, false, Qt::Key_Return, "\r", false);
     QTRY_VERIFY(!alive || !alive->isVisible());
 }
 

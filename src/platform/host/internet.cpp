@@ -14,12 +14,20 @@ namespace platform {
 
 QString documentText(const QByteArray& bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    // Stateless: a sequence cut off at the end is an error, not held back.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
-    QStringDecoder gbk("GBK");
-    return gbk.isValid() ? QString(gbk.decode(bytes)) : QString::fromLatin1(bytes);
+    // Bytes that are not GBK either leave a replacement character, so that
+    // such a text can never pass for a version.
+    QStringDecoder gbk("GBK", QStringConverter::Flag::Stateless);
+    if (!gbk.isValid())
+        return QString::fromLatin1(bytes) + QChar(QChar::ReplacementCharacter);
+    text = gbk.decode(bytes);
+    if (gbk.hasError() && !text.endsWith(QChar(QChar::ReplacementCharacter)))
+        text += QChar(QChar::ReplacementCharacter);
+    return text;
 }
 
 HostInternetTransfer::HostInternetTransfer() = default;

@@ -28,7 +28,8 @@ inline constexpr int kFetchDeadlineMs = 5000;
 inline constexpr qsizetype kMaxDocumentBytes = 64 * 1024;
 
 // The document's bytes as text: UTF-8 when they are valid UTF-8 (a leading
-// byte-order mark is dropped), GBK otherwise.
+// byte-order mark is dropped), GBK otherwise; bytes that are neither leave a
+// replacement character (U+FFFD) in the text.
 QString documentText(const QByteArray& bytes);
 
 } // namespace platform
