@@ -25,7 +25,9 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, const Q
 } // namespace
 
 HY::HY(platform::Platform& platform, platform::Forms& forms)
-    : Form(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), platform_(platform), forms_(forms)
+    // A frameless tool window: no frame and no task-bar button from any window
+    // manager (a splash-screen window type alone is left framed by some).
+    : Form(nullptr, Qt::Tool | Qt::FramelessWindowHint), platform_(platform), forms_(forms)
 {
     setObjectName(platform::names::kSplash);
     setFixedSize(platform::twipsSize(7545, 3000));
