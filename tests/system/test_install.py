@@ -14,7 +14,7 @@ folder, with the window then showing a skin picture from share/vesperon.
 Environment (set by ctest):
   VESPERON_BUILD_DIR   the build tree (default build/ in this checkout)
   VESPERON_CMAKE, VESPERON_CPACK   cmake and cpack (default: from PATH)
-  VESPERON_VERSION     the project's version
+  VESPERON_VERSION     the project's version (default: from the build tree's cache)
 """
 
 import configparser
@@ -37,7 +37,18 @@ SOURCE_DIR = os.path.normpath(os.path.join(HERE, "..", ".."))
 BUILD_DIR = os.environ.get("VESPERON_BUILD_DIR", os.path.join(SOURCE_DIR, "build"))
 CMAKE = os.environ.get("VESPERON_CMAKE", "cmake")
 CPACK = os.environ.get("VESPERON_CPACK", "cpack")
-VERSION = os.environ.get("VESPERON_VERSION", "4.5.0")
+
+
+def _cached_version():
+    """The project's version as the build tree's CMake cache has it."""
+    with open(os.path.join(BUILD_DIR, "CMakeCache.txt"), encoding="utf-8") as f:
+        for line in f:
+            if line.startswith("CMAKE_PROJECT_VERSION:"):
+                return line.split("=", 1)[1].strip()
+    raise RuntimeError("no CMAKE_PROJECT_VERSION in the build tree's CMakeCache.txt")
+
+
+VERSION = os.environ.get("VESPERON_VERSION") or _cached_version()
 
 ICON_SIZES = (16, 32, 48, 128)
 SKINS = ("星空", "天空", "大海")
