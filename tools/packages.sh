@@ -5,7 +5,8 @@ RUN_PACKAGES=(qt6-base-dev libgif-dev libxcb1-dev cmake g++ make fonts-wqy-micro
 TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock xdg-utils
                x11-utils x11-xserver-utils imagemagick g++-mingw-w64-x86-64-win32
                clang libclang-rt-14-dev
-               qt6-wayland weston sway wayvnc wtype grim xwayland)
+               qt6-wayland weston sway wayvnc wtype grim xwayland
+               desktop-file-utils appstream dpkg-dev file)
 
 as_root() {
     if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi

@@ -29,6 +29,10 @@ int main(int argc, char* argv[])
 {
     const std::unique_ptr<QApplication> application = platform::openDisplay(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vesperon"));
+    // The menu entry is vesperon.desktop: Wayland compositors and task bars
+    // match the windows to it (and show its icon) by this name, as X11 ones
+    // do by the window class, which is the application name above.
+    QGuiApplication::setDesktopFileName(QStringLiteral("vesperon"));
     QApplication::setApplicationDisplayName(QString()); // titles are the windows' own
     // The main window may be hidden in the notification area: its closing
     // animation, not the last window going, ends the program.
