@@ -2,6 +2,7 @@
 
 #include "info/texts.h"
 #include "platform/colours.h"
+#include "platform/design.h"
 #include "platform/form_names.h"
 #include "platform/twips.h"
 
@@ -13,12 +14,8 @@ namespace {
 
 QLabel* label(QWidget* parent, const char* name, const QString& caption, const QRect& rect, std::uint32_t colour)
 {
-    auto* widget = new QLabel(caption, parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(rect);
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, platform::colourFromValue(colour));
-    widget->setPalette(palette);
+    auto* widget = platform::place(new QLabel(caption, parent), name, rect);
+    platform::setTextColour(widget, colour);
     return widget; // no background of its own: drawn straight over the picture
 }
 

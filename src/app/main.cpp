@@ -1,29 +1,16 @@
 #include "app/main_window.h"
 #include "app/module1.h"
 #include "app/windows.h"
+#include "platform/design.h"
 #include "platform/fonts.h"
 #include "platform/form_names.h"
 #include "platform/forms.h"
 #include "platform/host/display.h"
+#include "platform/host/close_signals.h"
 #include "platform/host/host_platform.h"
 
-#include "platform/host/close_signals.h"
-
 #include <QApplication>
-#include <QIcon>
 #include <QSessionManager>
-
-namespace {
-
-QIcon programIcon()
-{
-    QIcon icon;
-    for (const int size : {16, 32, 48, 128})
-        icon.addFile(QStringLiteral(":/pictures/icon-%1.png").arg(size), QSize(size, size));
-    return icon;
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -37,7 +24,7 @@ int main(int argc, char* argv[])
     // The main window may be hidden in the notification area: its closing
     // animation, not the last window going, ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(programIcon());
+    QApplication::setWindowIcon(platform::builtInIcon(QStringLiteral("icon")));
     platform::installFontFallbacks();
     platform::useCjkDefaultFont();
 

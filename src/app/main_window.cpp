@@ -4,6 +4,7 @@
 #include "info/texts.h"
 #include "platform/colours.h"
 #include "platform/command_button.h"
+#include "platform/design.h"
 #include "platform/twips.h"
 #include "schedule/shutdown_commands.h"
 #include "skins/skin_store.h"
@@ -20,35 +21,15 @@
 
 namespace app {
 
+using platform::fillBackground;
+using platform::place;
+using platform::setTextColour;
 using platform::twipsRect;
 
 namespace {
 
 constexpr std::uint32_t kRed = 0x000000ff;
 constexpr std::uint32_t kInactiveBorder = 0x8000000b;
-
-
-template <class W> W* place(W* widget, const char* name, const QRect& rect)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(rect);
-    return widget;
-}
-
-void setTextColour(QWidget* widget, std::uint32_t value)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, platform::colourFromValue(value));
-    widget->setPalette(palette);
-}
-
-void fillBackground(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "form2.h"
 
+#include "platform/design.h"
 #include "platform/form_names.h"
 #include "platform/twips.h"
 #include "texts.h"
@@ -12,9 +13,7 @@ namespace {
 
 QLabel* label(QWidget* parent, const char* name, const QString& caption, const QRect& rect)
 {
-    auto* widget = new QLabel(caption, parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(rect);
+    auto* widget = platform::place(new QLabel(caption, parent), name, rect);
     widget->setTextFormat(Qt::PlainText); // what the server sends is shown as the characters it holds
     widget->setAutoFillBackground(true);  // an opaque background of the default colour
     return widget;

@@ -1,29 +1,17 @@
 #include "gy.h"
 
-#include "platform/colours.h"
+#include "platform/design.h"
 #include "platform/form_names.h"
 #include "platform/twips.h"
 #include "texts.h"
 
 namespace info {
 
+using platform::place;
+using platform::setTextColour;
 using platform::twipsRect;
 
 namespace {
-
-template <class W> W* place(W* widget, const char* name, const QRect& rect)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(rect);
-    return widget;
-}
-
-void setTextColour(QWidget* widget, std::uint32_t value)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, platform::colourFromValue(value));
-    widget->setPalette(palette);
-}
 
 QFont boldYaHei()
 {

@@ -1,34 +1,17 @@
 #include "form1.h"
 
+#include "platform/design.h"
 #include "platform/form_names.h"
 #include "platform/twips.h"
 #include "skin_store.h"
 
 #include <QGroupBox>
-#include <QIcon>
 
 namespace skins {
 
+using platform::place;
 using platform::twipsRect;
 
-namespace {
-
-template <class W> W* place(W* widget, const char* name, const QRect& rect)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(rect);
-    return widget;
-}
-
-QIcon chooserIcon()
-{
-    QIcon icon;
-    for (const int size : {16, 32, 48, 128})
-        icon.addFile(QStringLiteral(":/pictures/chooser-%1.png").arg(size), QSize(size, size));
-    return icon;
-}
-
-} // namespace
 
 Form1::Form1(platform::Platform& platform, platform::Forms& forms)
     : Form(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -37,7 +20,7 @@ Form1::Form1(platform::Platform& platform, platform::Forms& forms)
 {
     setObjectName(platform::names::kSkins);
     setWindowTitle(kTitle);
-    setWindowIcon(chooserIcon());
+    setWindowIcon(platform::builtInIcon(QStringLiteral("chooser")));
     setFixedSize(platform::twipsSize(3165, 2970));
 
     Frame1 = place(new QGroupBox(QStringLiteral("皮肤"), this), "Frame1", twipsRect(120, 120, 2895, 1815));
@@ -51,9 +34,7 @@ Form1::Form1(platform::Platform& platform, platform::Forms& forms)
                      twipsRect(120, 2040, 2895, 495));
     Label1 = place(new platform::ClickLabel(QStringLiteral("想要自定义皮肤的点这里。"), this), "Label1",
                    twipsRect(120, 2640, 3015, 255));
-    QPalette red = Label1->palette();
-    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
-    Label1->setPalette(red);
+    platform::setTextColour(Label1, 0x000000ff); // red
     Label1->setCursor(Qt::PointingHandCursor);
 
     // Keyboard order; the frame and the label take no focus. The first

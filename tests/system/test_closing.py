@@ -150,29 +150,26 @@ class ClosingTest(DesktopTestCase):
         self.assertLess(t1 - t0, n * 0.030 + SLACK)
         self.assertGreater(t1 - t0, n * 0.030 - 0.1)
 
-    def test_sigterm_while_question_open(self):
-        """A modal question open: it ends with the program and answers nothing."""
-        d = self.start_desktop()
+    def _sigterm_with_window_open(self, control, title, **desktop):
+        d = self.start_desktop(**desktop)
         n = self._ticks(d)
-        d.click("立刻关机")
-        d.wait_window(QUESTION_TITLE)
+        d.click(control)
+        d.wait_window(title)
         t0 = d.signal(signal.SIGTERM)
         rc, t1 = d.wait_exit(10)
         self.assertEqual(rc, 0, d.describe())
         self.assertLess(t1 - t0, n * 0.030 + SLACK)
+        return d
+
+    def test_sigterm_while_question_open(self):
+        """A modal question open: it ends with the program and answers nothing."""
+        d = self._sigterm_with_window_open("立刻关机", QUESTION_TITLE)
         self.settle(0.5)
         self.assertEqual(d.all_calls(), [], "the closed question answered Yes")
 
     def test_sigterm_while_error_notice_open(self):
         """A "错误" notice open: the program still ends by itself."""
-        d = self.start_desktop(logind=None)
-        n = self._ticks(d)
-        d.click("1小时关机")
-        d.wait_window(ERROR_TITLE)
-        t0 = d.signal(signal.SIGTERM)
-        rc, t1 = d.wait_exit(10)
-        self.assertEqual(rc, 0, d.describe())
-        self.assertLess(t1 - t0, n * 0.030 + SLACK)
+        self._sigterm_with_window_open("1小时关机", ERROR_TITLE, logind=None)
 
     def test_countdown_is_abandoned(self):
         """Closing during a countdown issues nothing; a preset stays scheduled."""

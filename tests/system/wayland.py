@@ -2,9 +2,8 @@
 
   * WestonDesktop: weston's headless back end; the program runs as a
     native Wayland client (qt6-wayland), or, with xwayland=True, as an X11
-    client of weston's XWayland, in a mount and network namespace of its
-    own (XWayland takes the lowest free X display and cannot be told
-    another).
+    client of weston's XWayland (which takes the lowest free X display and
+    cannot be told another: weston's log says which).
   * SwayDesktop: sway's headless back end, run as the unprivileged user
     nobody (sway refuses root), with wayvnc giving its seat a virtual pointer
     and keyboard; clicks go through `swaymsg seat seat0 cursor …`, typing
@@ -92,20 +91,7 @@ class WestonDesktop(WaylandDesktopMixin, Desktop):
         super().__init__(**kw)
         self.xwayland = xwayland
         self.socket = "vesperon-wayland"
-        self._ns_pid = None
-        self._bin = None
-
-    def start(self):
-        if self.xwayland:
-            # Outside /tmp, which the namespace replaces with its own.
-            os.makedirs("/var/tmp", exist_ok=True)
-            tempfile.tempdir = "/var/tmp"
-            try:
-                super().start()
-            finally:
-                tempfile.tempdir = None
-        else:
-            super().start()
+        self.xdisplay = None
 
     def _start_x(self):
         ini = os.path.join(self.tmp, "weston.ini")
@@ -115,12 +101,18 @@ class WestonDesktop(WaylandDesktopMixin, Desktop):
                 "--height=768", "--socket=" + self.socket, "--config=" + ini, "--debug",
                 "--idle-time=0"]
         if self.xwayland:
-            self._start_namespace()
-            argv = self._in_namespace(argv + ["--xwayland"])
+            argv.append("--xwayland")
         self._spawn("weston", argv, env=self._compositor_env())
         self._wait_for(lambda: os.path.exists(os.path.join(self.runtime_dir, self.socket)),
                        START_TIMEOUT, "weston's socket")
         if self.xwayland:
+            log = os.path.join(self.tmp, "weston.err")
+
+            def display():
+                with open(log, encoding="utf-8", errors="replace") as f:
+                    m = re.search(r"xserver listening on display :(\d+)", f.read())
+                return int(m.group(1)) if m else None
+            self.xdisplay = self._wait_for(display, START_TIMEOUT, "weston's X display")
             # XWayland starts when the first X client comes.
             self._wait_for(lambda: subprocess.run(["xdpyinfo"], env=self.env(),
                                                   stdout=subprocess.DEVNULL,
@@ -133,43 +125,12 @@ class WestonDesktop(WaylandDesktopMixin, Desktop):
         env.pop("DISPLAY", None)
         return env
 
-    # The namespace: a private /tmp (so XWayland's :0 is free) and network
-    # (its abstract socket), with everything X run inside through nsenter.
-    def _start_namespace(self):
-        holder = self._spawn("namespace", env=self._compositor_env(), argv=[
-            "unshare", "-mn", "--fork", "sh", "-c",
-            "mount -t tmpfs none /tmp && mkdir -m 1777 /tmp/.X11-unix && exec sleep 100000"])
-
-        def child():
-            try:
-                with open("/proc/%d/task/%d/children" % (holder.pid, holder.pid)) as f:
-                    pids = f.read().split()
-            except OSError:
-                return None
-            if not pids:
-                return None
-            with open("/proc/%s/comm" % pids[0]) as f:
-                return int(pids[0]) if f.read().strip() == "sleep" else None
-        self._ns_pid = self._wait_for(child, START_TIMEOUT, "the namespace")
-        self._bin = os.path.join(self.tmp, "bin")
-        os.mkdir(self._bin)
-        for tool in ("xdotool", "xwininfo", "xprop", "import", "xdpyinfo", "xsetroot"):
-            path = os.path.join(self._bin, tool)
-            with open(path, "w") as f:
-                f.write("#!/bin/sh\nexec nsenter -t %d -m -n -- %s \"$@\"\n"
-                        % (self._ns_pid, shutil.which(tool) or "/usr/bin/" + tool))
-            os.chmod(path, 0o755)
-
-    def _in_namespace(self, argv):
-        return ["nsenter", "-t", str(self._ns_pid), "-m", "-n", "--"] + argv
-
     def env(self, **extra):
         env = Desktop.env(self)
         env["WAYLAND_DISPLAY"] = self.socket
         if self.xwayland:
-            env["DISPLAY"] = ":0"
-            if self._bin:
-                env["PATH"] = self._bin + ":" + env["PATH"]
+            if self.xdisplay is not None:
+                env["DISPLAY"] = ":%d" % self.xdisplay
             env.pop("WAYLAND_DISPLAY")
         else:
             env.pop("DISPLAY", None)
@@ -179,13 +140,8 @@ class WestonDesktop(WaylandDesktopMixin, Desktop):
     def launch(self, args=(), wait_window=True, cwd=None, env=None, binary=None):
         if not self.xwayland:
             return WaylandDesktopMixin.launch(self, args, wait_window, cwd, env, binary)
-        program = binary or self.binary
-        wrapper = os.path.join(self._bin, "vesperon")
-        with open(wrapper, "w") as f:
-            f.write("#!/bin/sh\nexec nsenter -t %d -m -n -- %s \"$@\"\n" % (self._ns_pid, program))
-        os.chmod(wrapper, 0o755)
         # An X11 client: the X desktop's own way of finding its window.
-        return Desktop.launch(self, args, wait_window, cwd, env, wrapper)
+        return Desktop.launch(self, args, wait_window, cwd, env, binary)
 
     def find_main_window(self, timeout=WINDOW_TIMEOUT):
         if self.xwayland:

@@ -1,0 +1,34 @@
+#pragma once
+// Small helpers the windows are laid out with: a control put at its place
+// under its design name, colours given as colour values, and icons from the
+// program's built-in pictures.
+
+#include "colours.h"
+
+#include <QIcon>
+#include <QRect>
+#include <QWidget>
+
+#include <cstdint>
+
+namespace platform {
+
+// Names the control as in the window's design and puts it at `rect`.
+template <class W> W* place(W* control, const char* name, const QRect& rect)
+{
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(rect);
+    return control;
+}
+
+// The text colour, as a colour value (0x00BBGGRR, or a system colour).
+void setTextColour(QWidget* control, std::uint32_t value);
+
+// An opaque background of `colour`.
+void fillBackground(QWidget* control, const QColor& colour);
+
+// An icon from the built-in pictures `:/pictures/<stem>-<size>.png` at the
+// sizes the program draws (16, 32, 48, 128).
+QIcon builtInIcon(const QString& stem);
+
+} // namespace platform
