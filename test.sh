@@ -19,7 +19,7 @@ section() { printf '\n==== %s\n' "$*"; }
 section "release build and tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON
 cmake --build build -j"$(nproc)"
-(cd build && ctest --output-on-failure --timeout 600 "$@") || status=1
+(cd build && ctest --output-on-failure --timeout 600 -j"$(nproc)" "$@") || status=1
 
 if [ $# -eq 0 ]; then
     section "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
@@ -30,7 +30,7 @@ if [ $# -eq 0 ]; then
         ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1 \
         LSAN_OPTIONS="use_tls=0:suppressions=$supp/lsan.supp" \
         UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
-        ctest --output-on-failure --timeout 900) || status=1
+        ctest --output-on-failure --timeout 900 -j"$(nproc)") || status=1
 
     section "fuzzers, 30 s each"
     tools/run_fuzzers.sh --time 30 || status=1

@@ -106,19 +106,36 @@ class WestonDesktop(WaylandDesktopMixin, Desktop):
         self._wait_for(lambda: os.path.exists(os.path.join(self.runtime_dir, self.socket)),
                        START_TIMEOUT, "weston's socket")
         if self.xwayland:
-            log = os.path.join(self.tmp, "weston.err")
+            weston = self._procs[-1][1]
 
             def display():
-                with open(log, encoding="utf-8", errors="replace") as f:
-                    m = re.search(r"xserver listening on display :(\d+)", f.read())
-                return int(m.group(1)) if m else None
-            self.xdisplay = self._wait_for(display, START_TIMEOUT, "weston's X display")
+                # weston holds the lock file of the display it took, as
+                # X servers do, with its process id in it.
+                for lock in glob.glob("/tmp/.X*-lock"):
+                    try:
+                        with open(lock) as f:
+                            owner = int(f.read().strip() or 0)
+                    except (OSError, ValueError):
+                        continue
+                    if owner == weston.pid:
+                        return re.match(r"/tmp/\.X(\d+)-lock", lock).group(1)  # "0" is true
+                if weston.poll() is not None:
+                    raise DesktopError("weston ended\n" + self._log("weston.err"))
+                return None
+            self.xdisplay = int(self._wait_for(display, START_TIMEOUT, "weston's X display"))
             # XWayland starts when the first X client comes.
             self._wait_for(lambda: subprocess.run(["xdpyinfo"], env=self.env(),
                                                   stdout=subprocess.DEVNULL,
                                                   stderr=subprocess.DEVNULL).returncode == 0,
                            START_TIMEOUT, "XWayland")
         _say("weston on %s%s" % (self.socket, " with XWayland" if self.xwayland else ""))
+
+    def _log(self, name):
+        try:
+            with open(os.path.join(self.tmp, name), encoding="utf-8", errors="replace") as f:
+                return f.read()[-3000:]
+        except OSError:
+            return ""
 
     def _compositor_env(self):
         env = Desktop.env(self)
