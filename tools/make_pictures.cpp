@@ -967,6 +967,26 @@ void drawShadowedText(QPainter &p, QPointF at, const QString &text, const QFont 
     p.drawText(at, text);
 }
 
+// Soft diagonal streaks of light from the top edge to the bottom one: streak
+// i starts at x0 + i * step, is `top` wide at the top (6 more each streak) and
+// leans `lean` to `lean - width` at the bottom.
+void drawLightStreaks(QPainter &p, int count, double x0, double step, double top, double lean,
+                      double leanFar, double h)
+{
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < count; ++i) {
+        QPainterPath streak;
+        const double x = x0 + i * step;
+        streak.moveTo(x, 0);
+        streak.lineTo(x + top + i * 6, 0);
+        streak.lineTo(x + lean + i * 6, h);
+        streak.lineTo(x + leanFar, h);
+        streak.closeSubpath();
+        p.setBrush(QColor(255, 255, 255, 14 + i * 3));
+        p.drawPath(streak);
+    }
+}
+
 // The splash picture (500 x 200). Light on the left for the large title and
 // the red line at the bottom left, deepening into the icon's blue and purple
 // on the right, where the program icon glows inside a clock dial and the
@@ -995,18 +1015,7 @@ QImage makeSplashFrame(int frame)
     p.fillRect(img.rect(), floor);
 
     // Soft diagonal light streaks over the gradient.
-    p.setPen(Qt::NoPen);
-    for (int i = 0; i < 4; ++i) {
-        QPainterPath streak;
-        const double x = 230 + i * 46;
-        streak.moveTo(x, 0);
-        streak.lineTo(x + 22 + i * 6, 0);
-        streak.lineTo(x - 60 + i * 6, h);
-        streak.lineTo(x - 82, h);
-        streak.closeSubpath();
-        p.setBrush(QColor(255, 255, 255, 14 + i * 3));
-        p.drawPath(streak);
-    }
+    drawLightStreaks(p, 4, 230, 46, 22, -60, -82, h);
 
     const QPointF iconCentre(420, 86);
     const QPointF glowAt = iconCentre + (frame == 0 ? QPointF(-14, -10) : QPointF(14, 10));
@@ -1074,18 +1083,7 @@ QImage makeAbout()
     bg.setColorAt(1.00, QColor(138, 14, 38));
     p.fillRect(img.rect(), bg);
 
-    p.setPen(Qt::NoPen);
-    for (int i = 0; i < 3; ++i) {
-        QPainterPath streak;
-        const double x = 250 + i * 50;
-        streak.moveTo(x, 0);
-        streak.lineTo(x + 24 + i * 6, 0);
-        streak.lineTo(x - 56 + i * 6, h);
-        streak.lineTo(x - 80, h);
-        streak.closeSubpath();
-        p.setBrush(QColor(255, 255, 255, 14 + i * 3));
-        p.drawPath(streak);
-    }
+    drawLightStreaks(p, 3, 250, 50, 24, -56, -80, h);
 
     const QPointF dial(356, 100);
     QRadialGradient glow(dial, 90);

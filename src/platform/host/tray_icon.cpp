@@ -61,7 +61,7 @@ HostNotificationArea::HostNotificationArea() = default;
 HostNotificationArea::~HostNotificationArea()
 {
     for (const auto& icon : std::as_const(icons_))
-        remove(icon->record);
+        release(*icon);
 }
 
 bool HostNotificationArea::isAvailable() const { return true; }
@@ -85,15 +85,10 @@ bool HostNotificationArea::add(const TrayRecord& record)
     return true;
 }
 
-bool HostNotificationArea::remove(const TrayRecord& record)
+void HostNotificationArea::release(Icon& icon)
 {
-    const auto found = icons_.find({record.hWnd, record.uID});
-    if (found == icons_.end())
-        return false;
-    QCoreApplication::instance()->removeNativeEventFilter(found->get());
-    winNotifyIcon(kNimDelete, record.hWnd, record.uID, 0, 0, nullptr, std::wstring());
-    icons_.erase(found);
-    return true;
+    QCoreApplication::instance()->removeNativeEventFilter(&icon);
+    winNotifyIcon(kNimDelete, icon.record.hWnd, icon.record.uID, 0, 0, nullptr, std::wstring());
 }
 
 #else
@@ -154,17 +149,19 @@ bool HostNotificationArea::add(const TrayRecord& record)
     return true;
 }
 
+void HostNotificationArea::release(Icon& icon) { icon.tray.hide(); }
+
+#endif
+
 bool HostNotificationArea::remove(const TrayRecord& record)
 {
     const auto found = icons_.find({record.hWnd, record.uID});
     if (found == icons_.end())
-        return false;
-    (*found)->tray.hide();
+        return false; // not there
+    release(**found);
     icons_.erase(found);
     return true;
 }
-
-#endif
 
 bool HostNotificationArea::notifyIcon(int message, TrayRecord& record)
 {

@@ -35,6 +35,7 @@ private:
     struct Icon;
     bool add(const TrayRecord& record);
     bool remove(const TrayRecord& record);
+    void release(Icon& icon); // takes the icon off the desktop's tray
 
     QMap<QPair<WindowHandle, quint32>, std::shared_ptr<Icon>> icons_;
     int statusNotifier_ = -1; // unknown until the first icon is made
