@@ -20,6 +20,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from desktop import MAIN_TITLE, DesktopTestCase  # noqa: E402
 from wayland import BACKGROUND, SwayDesktop, WestonDesktop, requests  # noqa: E402
+from test_skins import CHOOSER, GBK, plain_skins  # noqa: E402
+from update_server import UpdateServer  # noqa: E402
 
 KEY = (88, 88, 88)
 SLACK = 0.6
@@ -155,6 +157,50 @@ class SwayTest(WaylandCase):
         shot = os.path.join(d.tmp, "about.png")
         d.screenshot(shot)
         self.save_copy(shot, "sway-about.png")
+        self.assertRunning()
+
+    def test_chooser_update_check_and_tray(self):
+        """The skin chooser, the update check and a StatusNotifier tray work
+        as on X11: the same clicks, boxes, file and requests."""
+        server = UpdateServer()
+        server.__enter__()
+        self.addCleanup(server.__exit__, None, None, None)
+        server.reply("4.5.0")
+        d = self.start(SwayDesktop, sni=True)
+        work = os.path.join(d.tmp, "work")
+        os.mkdir(work)
+        d.launch(binary=d.program_copy(plain_skins()), cwd=work,
+                 env={"http_proxy": server.proxy})
+        o = d.origin
+
+        d.click_at(o[0] + 16, o[1] - 10)  # 换肤
+        node = d._wait_for(lambda: d.window("更换皮肤"), 10, "the chooser")
+        x = node["rect"]["x"] + node["window_rect"]["x"]
+        y = node["rect"]["y"] + node["window_rect"]["y"]
+        for what in ("大海主题", "确定"):
+            d.click_at(x + CHOOSER[what][0], y + CHOOSER[what][1])
+            time.sleep(0.3)
+        d._wait_for(lambda: d.window("提示"), 10, "the notice before the change")
+        self.assertFalse(os.path.exists(os.path.join(work, "skin.txt")))
+        d.key("Return")
+        d._wait_for(lambda: not d.window("更换皮肤"), 10, "the chooser to close")
+        with open(os.path.join(work, "skin.txt"), "rb") as f:
+            self.assertEqual(f.read(), GBK["大海"])
+
+        d.click_at(o[0] + 205, o[1] + 264)  # 检查更新
+        d._wait_for(lambda: d.window("你不需要更新"), 20, "the verdict")
+        self.assertEqual(len(server.gets()), 2)
+        d.swaymsg("[title=你不需要更新]", "kill")
+        d._wait_for(lambda: not d.window("你不需要更新"), 10, "the update window to close")
+
+        items = d._wait_for(d.sni_items, 10, "the tray item")
+        d.click("最小化到任务栏")
+        d._wait_for(lambda: d.window("最小化！"), 10, "the box")
+        d.key("Return")
+        d._wait_for(lambda: not d.window("最小化！"), 10, "the box to close")
+        self.assertIsNone(d.window(MAIN_TITLE), "the main window is still shown")
+        d.sni_activate(items[0])
+        d._wait_for(lambda: d.window(MAIN_TITLE), 10, "the main window back")
         self.assertRunning()
 
     def test_sigterm_runs_the_closing_animation(self):
