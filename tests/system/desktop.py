@@ -101,6 +101,15 @@ CAPTIONS = {
     "重启": "Option2",
 }
 
+# Spots clicked on the menu bar (above the client area) and on the red
+# "检查更新", relative to the client area's top-left corner.
+SPOTS = {
+    "换肤": (16, -10),
+    "给我工资": (55, -10),
+    "关于": (155, -10),
+    "检查更新": (205, 264),
+}
+
 # Preset buttons and the delay, in seconds, each one asks logind for.
 PRESETS = [
     ("Command2", "六十秒关机", 60),
@@ -838,7 +847,12 @@ class Desktop:
         return int(out) if out else None
 
     def point(self, control, dx=None, dy=None):
-        """Root coordinates of a spot in a control (default: its centre)."""
+        """Root coordinates of a spot in a control (default: its centre),
+        or of a menu item or "检查更新" (SPOTS)."""
+        if self.origin is None:
+            raise DesktopError("main window not found yet")
+        if control in SPOTS:
+            return (self.origin[0] + SPOTS[control][0], self.origin[1] + SPOTS[control][1])
         if isinstance(control, str) and control in CAPTIONS:
             control = CAPTIONS[control]
         left, top, w, h = CONTROLS[control]
@@ -846,8 +860,6 @@ class Desktop:
             dx = OPTION_CLICK_DX if control in OPTION_CONTROLS else w // 2
         if dy is None:
             dy = h // 2
-        if self.origin is None:
-            raise DesktopError("main window not found yet")
         return (self.origin[0] + left + dx, self.origin[1] + top + dy)
 
     def pointer(self):

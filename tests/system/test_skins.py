@@ -85,7 +85,7 @@ class SkinsTest(DesktopTestCase):
     def _open_chooser(self):
         d = self.desktop
         d.refresh_origin()
-        d.click_at(d.origin[0] + 16, d.origin[1] - 10)  # the menu item 换肤
+        d.click("换肤")
         wins = d.wait_window(CHOOSER_TITLE)
         self.assertEqual(len(wins), 1, wins)
         return wins[0]

@@ -150,9 +150,9 @@ def shape_extents(d, wid):
 
 class InfoTest(DesktopTestCase):
 
-    def _menu(self, d, x):
+    def _menu(self, d, item):
         d.refresh_origin()
-        d.click_at(d.origin[0] + x, d.origin[1] - 10)
+        d.click(item)
 
     def test_registration_opens_the_forum_in_the_browser(self):
         """给我工资: the box, then exactly one address to the browser."""
@@ -164,7 +164,7 @@ class InfoTest(DesktopTestCase):
         os.chmod(browser, stat.S_IRWXU)
         # No desktop is detected, so xdg-open hands the address to $BROWSER.
         d.launch(env={"BROWSER": browser})
-        self._menu(d, 55)                    # 给我工资
+        self._menu(d, "给我工资")
         box = d.wait_window("^Vesperon$")
         time.sleep(1.0)
         self.assertFalse(os.path.exists(record), "the browser started before the box was closed")
@@ -179,10 +179,10 @@ class InfoTest(DesktopTestCase):
     def test_about_window(self):
         """关于 opens one window; 确定 closes it."""
         d = self.start_desktop()
-        self._menu(d, 155)                   # 关于
+        self._menu(d, "关于")
         wins = d.wait_window("^关于$")
         self.save_shot("about.png")
-        self._menu(d, 155)
+        self._menu(d, "关于")
         time.sleep(0.8)
         self.assertEqual(len(d.search("^关于$")), 1)
         g = d.geometry(wins[0])

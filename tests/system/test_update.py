@@ -24,9 +24,7 @@ BOUND = 13.0
 class UpdateTest(DesktopTestCase):
 
     def setUp(self):
-        self.server = UpdateServer()
-        self.server.__enter__()
-        self.addCleanup(self.server.__exit__, None, None, None)
+        self.server = self.enterContext(UpdateServer())
 
     def _start(self, proxy=None):
         d = self.start_desktop(launch=False)
@@ -37,7 +35,7 @@ class UpdateTest(DesktopTestCase):
         """Click 检查更新; return (title, seconds until the window showed)."""
         d = self.desktop
         t0 = time.monotonic()
-        d.click_at(d.origin[0] + 205, d.origin[1] + 264)   # 检查更新
+        d.click("检查更新")
         wins = d.wait_window(VERDICTS, timeout=BOUND + 5)
         return d.window_name(wins[0]), time.monotonic() - t0, wins[0]
 
@@ -57,7 +55,7 @@ class UpdateTest(DesktopTestCase):
         time.sleep(0.5)
         self.assertEqual(self.server.gets(), [NOTICE, NOTICE])
         # A further click while it is open makes no request.
-        d.click_at(d.origin[0] + 205, d.origin[1] + 264)
+        d.click("检查更新")
         time.sleep(1.0)
         self.assertEqual(len(self.server.gets()), 2)
         self.assertEqual(len(d.search(VERDICTS)), 1)
@@ -98,7 +96,7 @@ class UpdateTest(DesktopTestCase):
                 self.server.clear()
                 if mode == "never":
                     # The program stays live while the fetch waits.
-                    d.click_at(d.origin[0] + 205, d.origin[1] + 264)
+                    d.click("检查更新")
                     time.sleep(0.5)
                     d.click("1小时关机")
                     calls = d.wait_calls("ScheduleShutdown", 1, timeout=4)

@@ -151,7 +151,7 @@ class SwayTest(WaylandCase):
         d = self.start(SwayDesktop)
         self.assert_splash_keyed(self.splash_shot("sway-splash.png"))
         d.find_main_window()
-        d.click_at(d.origin[0] + 155, d.origin[1] - 10)  # 关于
+        d.click("关于")
         d._wait_for(lambda: d.window("关于"), 10, "the about window")
         time.sleep(0.5)
         shot = os.path.join(d.tmp, "about.png")
@@ -162,18 +162,15 @@ class SwayTest(WaylandCase):
     def test_chooser_update_check_and_tray(self):
         """The skin chooser, the update check and a StatusNotifier tray work
         as on X11: the same clicks, boxes, file and requests."""
-        server = UpdateServer()
-        server.__enter__()
-        self.addCleanup(server.__exit__, None, None, None)
+        server = self.enterContext(UpdateServer())
         server.reply("4.5.0")
         d = self.start(SwayDesktop, sni=True)
         work = os.path.join(d.tmp, "work")
         os.mkdir(work)
         d.launch(binary=d.program_copy(plain_skins()), cwd=work,
                  env={"http_proxy": server.proxy})
-        o = d.origin
 
-        d.click_at(o[0] + 16, o[1] - 10)  # 换肤
+        d.click("换肤")
         node = d._wait_for(lambda: d.window("更换皮肤"), 10, "the chooser")
         x = node["rect"]["x"] + node["window_rect"]["x"]
         y = node["rect"]["y"] + node["window_rect"]["y"]
@@ -187,7 +184,7 @@ class SwayTest(WaylandCase):
         with open(os.path.join(work, "skin.txt"), "rb") as f:
             self.assertEqual(f.read(), GBK["大海"])
 
-        d.click_at(o[0] + 205, o[1] + 264)  # 检查更新
+        d.click("检查更新")
         d._wait_for(lambda: d.window("你不需要更新"), 20, "the verdict")
         self.assertEqual(len(server.gets()), 2)
         d.swaymsg("[title=你不需要更新]", "kill")
