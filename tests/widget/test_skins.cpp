@@ -197,6 +197,10 @@ void TestSkins::chooserOpensWithTheFirstOptionAndDisablesMain()
     QVERIFY(chooser.Option1->isChecked());
     QVERIFY(!chooser.Option2->isChecked() && !chooser.Option3->isChecked());
     QVERIFY(!main_->isEnabled());
+    // Its menu commands too, which assistive technology reaches without
+    // the menu bar.
+    for (QAction* command : {main_->换肤, main_->留言, main_->说明, main_->关于})
+        QVERIFY(!command->isEnabled());
     QVERIFY(fake_->timers["main.Timer2"].isEnabled()); // its timers run on
     // A second opening while open only brings it to the front.
     fixture_->forms.show(names::kSkins);
@@ -249,6 +253,7 @@ void TestSkins::okShowsTheMessageFirstThenPictureThenFile()
     QTRY_VERIFY(!open);                         // unloaded
     QVERIFY(!fixture_->forms.isLoaded(names::kSkins));
     QVERIFY(main_->isEnabled());
+    QVERIFY(main_->关于->isEnabled());
     QCOMPARE(main_->Text2->text(), QStringLiteral("天空")); // untouched by the chooser
     QCOMPARE(fake_->messages.shown.size(), 1);
 }
