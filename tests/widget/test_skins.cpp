@@ -337,6 +337,20 @@ void TestSkins::unwritableFileStillChangesThePicture()
     QVERIFY(!fake_->files.disk.contains("skin.txt"));
     QTRY_VERIFY(!fixture_->forms.isLoaded(names::kSkins));
     QVERIFY(main_->isEnabled());
+
+    // Neither the picture nor the file: the message says so, and claims
+    // nothing was put on.
+    fake_->messages.shown.clear();
+    fake_->pictures.missing << QStringLiteral("/opt/vesperon\\天空.jpg");
+    Form1& again = openChooser();
+    QTest::mouseClick(again.Option3, Qt::LeftButton, {}, QPoint(8, 8));
+    again.Command1->click();
+    QCOMPARE(main_->picture().fileName, QStringLiteral("/opt/vesperon\\大海.jpg"));
+    QCOMPARE(fake_->messages.shown.size(), 2);
+    const QString prompt = fake_->messages.shown.last().prompt;
+    QVERIFY2(prompt.startsWith(QStringLiteral("没能换上皮肤")) && prompt.contains(QStringLiteral("天空.jpg"))
+                 && prompt.contains(QStringLiteral("skin.txt")),
+             qPrintable(prompt));
 }
 
 QTEST_MAIN(TestSkins)
