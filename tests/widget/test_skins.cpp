@@ -87,6 +87,9 @@ void TestSkins::storedNameIsAppliedAtLoad_data()
     QTest::newRow("星空, although Text2 holds it already") << kStarryBytes << "星空";
     QTest::newRow("大海,星空") << QByteArray("\xb4\xf3\xba\xa3,\xd0\xc7\xbf\xd5\r\n") << "大海";
     QTest::newRow("\"天空\"") << QByteArray("\"\xcc\xec\xbf\xd5\"\r\n") << "天空";
+    // What follows the first line is not read: a line of bytes no GBK
+    // spoils nothing.
+    QTest::newRow("天空, then a lone lead byte") << QByteArray("\xcc\xec\xbf\xd5\r\n\x81\r\n") << "天空";
 }
 
 void TestSkins::storedNameIsAppliedAtLoad()
