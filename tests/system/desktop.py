@@ -538,6 +538,16 @@ class Desktop:
     def system_bus(self):
         return self._bus
 
+    def hang_bus(self, label, hang=True):
+        """Stop a bus daemon ("system-bus", "session-bus") or the X server
+        ("xvfb"), or go on with it: one that accepts connections and never
+        answers."""
+        for name, proc in self._procs:
+            if name == label:
+                proc.send_signal(signal.SIGSTOP if hang else signal.SIGCONT)
+                return
+        raise DesktopError("no %s" % label)
+
     def logind_proxy(self):
         """The org.freedesktop.login1.Manager interface of the mock."""
         obj = self._bus.get_object(LOGIN1_NAME, LOGIN1_PATH)

@@ -7,6 +7,10 @@
 
 #include <QObject>
 
+#ifndef Q_OS_WIN
+#include "system_bus.h"
+#endif
+
 namespace platform {
 
 class HostShell final : public Shell {
@@ -22,6 +26,9 @@ private:
 
     MessageBox& notices_;
     QObject context_; // owns the pending calls' watchers
+#ifndef Q_OS_WIN
+    SystemBus systemBus_;
+#endif
 };
 
 } // namespace platform
