@@ -154,6 +154,35 @@ class SkinsTest(DesktopTestCase):
         self.assertEqual(len(d.wait_calls("ScheduleShutdown", 1)), 1)
         self.assertRunning()
 
+    def test_full_disk_keeps_the_stored_skin(self):
+        """skin.txt on a full disk (a tmpfs of one page, in a mount namespace
+        of the program's own): choosing another skin shows it, says it could
+        not be kept, and the file still holds the old name."""
+        d = self._start(GBK["大海"])
+        disk = os.path.join(d.tmp, "disk")
+        os.mkdir(disk)
+        script = ('mount -t tmpfs -o size=4k tmpfs "$1" && cp skin.txt "$1/" && cd "$1" && '
+                  'exec "$0"')
+        d.launch(binary="/usr/bin/unshare", cwd=self.work,
+                 args=["--mount", "--propagation", "private", "sh", "-c", script, self.program, disk])
+        self._assert_colour(COLOURS["大海"])
+        chooser = self._open_chooser()
+        self._chooser_click(chooser, "天空主题")
+        self._chooser_click(chooser, "确定")
+        self._answer(NOTICE_TITLE)
+        error = d.wait_window("^错误$")
+        self.save_shot("full-disk.png")
+        d.activate(error[0])
+        d.key("Return")
+        self._assert_colour(COLOURS["天空"])
+        stored = subprocess.run(["nsenter", "--target", str(d.app.pid), "--mount", "cat",
+                                 os.path.join(disk, "skin.txt")], capture_output=True, timeout=30)
+        self.assertEqual(stored.stdout, GBK["大海"], stored.stderr)
+        listing = subprocess.run(["nsenter", "--target", str(d.app.pid), "--mount", "ls", "-A", disk],
+                                 capture_output=True, text=True, timeout=30).stdout.split()
+        self.assertEqual(listing, ["skin.txt"], "a temporary file was left behind")
+        self.assertRunning()
+
     def _bad(self, make):
         d = self._start(GBK["大海"])
         note = make(d)
