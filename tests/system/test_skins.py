@@ -47,6 +47,29 @@ def huge_jpeg():
     return bytes(data)
 
 
+def endless_jpeg(repeats=3000):
+    """A progressive JPEG of 2000 × 2000 that repeats one short scan (one
+    that refines the AC coefficients, the slowest kind): some 40 KB that
+    would take libjpeg ten seconds to decode."""
+    data = subprocess.run(["convert", "-size", "2000x2000", "xc:gray", "-interlace", "Plane",
+                           "-quality", "50", "jpg:-"], capture_output=True, check=True, timeout=60).stdout
+    scans, i = [], 2
+    while data[i + 1] != 0xD9:
+        length = int.from_bytes(data[i + 2:i + 4], "big")
+        if data[i + 1] != 0xDA:
+            i += 2 + length
+            continue
+        j = i + 2 + length  # the scan's coded data runs to the next marker
+        while not (data[j] == 0xFF and data[j + 1] != 0 and not 0xD0 <= data[j + 1] <= 0xD7):
+            j += 1
+        first, refinement = data[i + 2 + length - 3], data[i + 2 + length - 1] >> 4
+        if first > 0 and refinement > 0:
+            scans.append((i, j))
+        i = j
+    start, end = min(scans, key=lambda s: s[1] - s[0])
+    return data[:scans[-1][1]] + data[start:end] * repeats + b"\xff\xd9"
+
+
 class SkinsTest(DesktopTestCase):
 
     def _start(self, skin=None, pictures=None):
@@ -217,9 +240,11 @@ class SkinsTest(DesktopTestCase):
                 self.desktop.stop()
 
     def test_bad_pictures(self):
-        """A 30000 × 30000 JPEG or a truncated one: the window's own picture."""
+        """A 30000 × 30000 JPEG, a truncated one, or one that would take
+        minutes to decode: the window's own picture, at once."""
         good = jpeg(COLOURS["大海"])
-        for name, data in (("huge", huge_jpeg()), ("truncated", good[:len(good) // 2])):
+        for name, data in (("huge", huge_jpeg()), ("truncated", good[:len(good) // 2]),
+                           ("endless", endless_jpeg())):
             with self.subTest(name):
                 def make(d, data=data):
                     pictures = plain_skins()
