@@ -1,7 +1,7 @@
 # Debian packages the scripts need, and a helper that installs the missing
 # ones. Sourced by run.sh and test.sh.
 
-RUN_PACKAGES=(qt6-base-dev libgif-dev libxcb1-dev cmake g++ make fonts-wqy-microhei)
+RUN_PACKAGES=(qt6-base-dev libgif-dev libxcb1-dev libcurl4-openssl-dev cmake g++ make fonts-wqy-microhei)
 TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock xdg-utils
                x11-utils x11-xserver-utils imagemagick g++-mingw-w64-x86-64-win32
                clang libclang-rt-14-dev
