@@ -177,6 +177,20 @@ class SkinsTest(DesktopTestCase):
         self.assertEqual(len(d.wait_calls("ScheduleShutdown", 1)), 1)
         self.assertRunning()
 
+    def test_program_folder_named_in_gbk(self):
+        """The program unpacked into a folder whose Chinese name is in GBK
+        (no UTF-8): its pictures are found all the same."""
+        d = self.start_desktop(launch=False)
+        self.work = os.path.join(d.tmp, "work")
+        os.mkdir(self.work)
+        with open(os.path.join(self.work, "skin.txt"), "wb") as f:
+            f.write(GBK["天空"])
+        self.program = d.program_copy(plain_skins(), folder="关机工具".encode("gbk"))
+        self._launch()
+        self._assert_colour(COLOURS["天空"])
+        self.assertNotIn("not loaded", d.stderr_text())
+        self.assertRunning()
+
     def test_full_disk_keeps_the_stored_skin(self):
         """skin.txt on a full disk (a tmpfs of one page, in a mount namespace
         of the program's own): choosing another skin shows it, says it could
