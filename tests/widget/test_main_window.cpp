@@ -389,6 +389,17 @@ void TestMainWindow::heldKeysPressNoButton()
     keyboard.press(Qt::Key_Space, " ");
     keyboard.release(Qt::Key_Space, " ");
     QCOMPARE(fake_->shell.commands.size(), 5);
+
+    // Space held while the mouse holds a button down, the pointer then let
+    // go off it: the repeats' releases press nothing.
+    main_->Text1->setFocus();
+    keyboard.press(Qt::Key_Space, " ");
+    QTest::mousePress(main_->Command7, Qt::LeftButton);
+    QVERIFY(main_->Command7->isDown());
+    keyboard.repeat(Qt::Key_Space, " ", 5);
+    QTest::mouseRelease(main_->Command7, Qt::LeftButton, {}, QPoint(-10, -10));
+    keyboard.release(Qt::Key_Space, " ");
+    QCOMPARE(fake_->shell.commands.size(), 5);
 }
 
 void TestMainWindow::shutDownNowAsksFirst()
