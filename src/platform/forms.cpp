@@ -1,6 +1,7 @@
 #include "forms.h"
 
 #include "twips.h"
+#include "host/desktop.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -185,6 +186,8 @@ bool postMouseMessage(WindowHandle handle, int code)
     return true;
 }
 
+void Form::minimize() { minimizeToTaskBar(*this); }
+
 void Form::closeEvent(QCloseEvent* event)
 {
     // A disabled window's close box does nothing, like its other controls.
@@ -247,9 +250,19 @@ bool Forms::show(const QString& name)
         form.ensurePolished();
         if (form.layout())
             form.layout()->activate();
+        prepareFirstShow(form);
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            // The frame is centred, where the window manager tells it before
+            // the window shows; the window alone otherwise.
             const QRect area = screen->availableGeometry();
-            form.move(area.center() - QPoint(form.width() / 2, form.height() / 2));
+            const QMargins frame = expectedFrame(form);
+            const QSize outer = form.size().grownBy(frame);
+            const QPoint topLeft = area.topLeft() + QPoint((area.width() - outer.width()) / 2,
+                                                           (area.height() - outer.height()) / 2);
+            if (frame.isNull())
+                form.move(topLeft);
+            else
+                form.setGeometry(QRect(topLeft + QPoint(frame.left(), frame.top()), form.size()));
         }
     }
     if (form.isMinimized())

@@ -103,7 +103,13 @@ private:
 
 int HostMessageBox::show(const QString& prompt, int flags, const QString& title)
 {
-    QMessageBox box(QApplication::activeWindow());
+    // Over the active window; but a box over a window that has just been
+    // minimised or hidden would go with it (window managers keep a window's
+    // boxes with it): such a box stands alone, centred on the screen.
+    QWidget* over = QApplication::activeWindow();
+    if (over && (over->isMinimized() || !over->isVisible()))
+        over = nullptr;
+    QMessageBox box(over);
     setUpBox(box, prompt, flags, title);
     box.setWindowModality(Qt::ApplicationModal);
     const FreshKeysOnly freshKeys(&box);
