@@ -10,7 +10,6 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
-#include <QScreen>
 
 #include <stdexcept>
 
@@ -251,19 +250,7 @@ bool Forms::show(const QString& name)
         if (form.layout())
             form.layout()->activate();
         prepareFirstShow(form);
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            // The frame is centred, where the window manager tells it before
-            // the window shows; the window alone otherwise.
-            const QRect area = screen->availableGeometry();
-            const QMargins frame = expectedFrame(form);
-            const QSize outer = form.size().grownBy(frame);
-            const QPoint topLeft = area.topLeft() + QPoint((area.width() - outer.width()) / 2,
-                                                           (area.height() - outer.height()) / 2);
-            if (frame.isNull())
-                form.move(topLeft);
-            else
-                form.setGeometry(QRect(topLeft + QPoint(frame.left(), frame.top()), form.size()));
-        }
+        centreOnScreen(form);
     }
     if (form.isMinimized())
         form.showNormal();

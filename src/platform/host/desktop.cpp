@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QList>
+#include <QScreen>
 #include <QThread>
 #include <QWidget>
 #include <QWindow>
@@ -11,6 +12,7 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -59,6 +61,53 @@ QByteArray platformForThisDesktop(int argc, char** argv)
                               userChoice);
 }
 
+void centreOnScreen(QWidget& window)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QMargins frame = expectedFrame(window);
+    const QSize outer = window.size().grownBy(frame);
+    const QPoint topLeft =
+        area.topLeft() + QPoint((area.width() - outer.width()) / 2, (area.height() - outer.height()) / 2);
+    if (frame.isNull() || !window.testAttribute(Qt::WA_WState_Created))
+        window.move(topLeft); // by its frame, where Qt knows of one
+    else // a window that is made already (a box at its show): by its client area
+        window.setGeometry(QRect(topLeft + QPoint(frame.left(), frame.top()), window.size()));
+}
+
+namespace {
+
+// At the box's first show, before it is mapped: its final size (a message
+// box fixes its size as it is shown), then its place.
+class CentreAtShow final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched == parent()) {
+            auto* box = static_cast<QWidget*>(watched);
+            QEvent fontChange(QEvent::FontChange); // makes a message box compute its size now
+            QCoreApplication::sendEvent(box, &fontChange);
+            centreOnScreen(*box);
+            deleteLater();
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void centreWhenShown(QWidget& box)
+{
+    if (box.parentWidget())
+        return; // over its window, where Qt puts it
+    box.installEventFilter(new CentreAtShow(&box));
+}
+
 #ifdef VESPERON_X11
 
 namespace {
@@ -96,12 +145,6 @@ QList<quint32> cardinals(xcb_connection_t* connection, xcb_window_t window, xcb_
     return values;
 }
 
-xcb_window_t rootOf(xcb_connection_t* connection, xcb_window_t window)
-{
-    const Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
-    return tree ? tree->root : xcb_window_t(XCB_WINDOW_NONE);
-}
-
 // Whether the window manager lists `name` among what it supports.
 bool supported(xcb_connection_t* connection, xcb_window_t root, const char* name)
 {
@@ -115,32 +158,44 @@ bool supported(xcb_connection_t* connection, xcb_window_t root, const char* name
 QMargins expectedFrame(QWidget& window)
 {
     xcb_connection_t* connection = x11Connection();
-    if (!connection || !window.isWindow())
+    if (!connection || !window.isWindow() || window.windowFlags().testFlag(Qt::FramelessWindowHint))
         return {};
-    const auto id = xcb_window_t(window.winId());
-    const xcb_window_t root = rootOf(connection, id);
-    if (root == XCB_WINDOW_NONE || !supported(connection, root, "_NET_REQUEST_FRAME_EXTENTS"))
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    if (!supported(connection, root, "_NET_REQUEST_FRAME_EXTENTS"))
         return {};
-    const xcb_atom_t extents = atom(connection, "_NET_FRAME_EXTENTS");
+    // Asked for a window of our own that is never shown, so that the
+    // window's own is not made before Qt makes it (Qt then places it by
+    // its frame, as the window manager expects when the window is shown
+    // again after hiding).
+    const xcb_window_t probe = xcb_generate_id(connection);
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, root, 0, 0, quint16(std::max(1, window.width())),
+                      quint16(std::max(1, window.height())), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                      0, nullptr);
     xcb_client_message_event_t request;
     std::memset(&request, 0, sizeof request);
     request.response_type = XCB_CLIENT_MESSAGE;
     request.format = 32;
-    request.window = id;
+    request.window = probe;
     request.type = atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
     xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char*>(&request));
     xcb_flush(connection);
     // The window manager answers at once by setting the property; a busy one
     // is given a moment, after which the window opens as if it had no frame.
+    const xcb_atom_t extents = atom(connection, "_NET_FRAME_EXTENTS");
     const QDeadlineTimer deadline(300);
+    QMargins frame;
     do {
-        const QList<quint32> frame = cardinals(connection, id, extents, XCB_ATOM_CARDINAL);
-        if (frame.size() == 4) // left, right, top, bottom
-            return QMargins(int(frame[0]), int(frame[2]), int(frame[1]), int(frame[3]));
+        const QList<quint32> values = cardinals(connection, probe, extents, XCB_ATOM_CARDINAL);
+        if (values.size() == 4) { // left, right, top, bottom
+            frame = QMargins(int(values[0]), int(values[2]), int(values[1]), int(values[3]));
+            break;
+        }
         QThread::msleep(2);
     } while (!deadline.hasExpired());
-    return {};
+    xcb_destroy_window(connection, probe);
+    xcb_flush(connection);
+    return frame;
 }
 
 void prepareFirstShow(QWidget& window)

@@ -53,6 +53,14 @@ QByteArray platformForThisDesktop(int argc, char** argv);
 // _NET_REQUEST_FRAME_EXTENTS); empty margins where that is unknown.
 QMargins expectedFrame(QWidget& window);
 
+// Puts a window that is not shown yet in the middle of the screen's work
+// area, its frame included where the window manager tells it beforehand.
+void centreOnScreen(QWidget& window);
+
+// A message box that stands alone opens centred on the screen (Qt would put
+// it a third of the way down), at the size it takes when it is shown.
+void centreWhenShown(QWidget& box);
+
 // Before the window is first shown: what the window manager must know that
 // Qt does not tell it.
 void prepareFirstShow(QWidget& window);

@@ -1,5 +1,6 @@
 #include "message_box.h"
 
+#include "desktop.h"
 #include "fresh_keys.h"
 
 #include <QApplication>
@@ -110,6 +111,7 @@ int HostMessageBox::show(const QString& prompt, int flags, const QString& title)
     if (over && (over->isMinimized() || !over->isVisible()))
         over = nullptr;
     QMessageBox box(over);
+    centreWhenShown(box);
     setUpBox(box, prompt, flags, title);
     box.setWindowModality(Qt::ApplicationModal);
     const FreshKeysOnly freshKeys(&box);
@@ -136,6 +138,7 @@ void HostMessageBox::notify(const QString& prompt, int flags, const QString& tit
     box->setAttribute(Qt::WA_DeleteOnClose);
     new FreshKeysOnly(box, box); // a child: it goes with the box
     box->setWindowModality(Qt::NonModal);
+    centreWhenShown(*box);
     notice_ = box;
     box->show();
     box->raise();

@@ -1,0 +1,190 @@
+"""System tests: the program on the full desktops its users run, headless.
+
+    /usr/bin/python3 -m unittest -v tests/system/test_desktops.py
+
+GNOME Shell 43 (with the AppIndicator extension, then without it) and KDE
+Plasma 5.27 (KWin on Wayland, then KWin on X11), each in one session that
+walks what a user meets: the program started with nothing set, the splash,
+the main window and its title bar, the about window, the skin chooser, the
+update check, a message box, "最小化到任务栏" and the way back, the close box.
+What is checked comes from the compositor's own view of the windows
+(position, keep-above, minimised, X11 or Wayland client, task bar).
+"""
+
+import os
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from desktop import MAIN_TITLE, DesktopTestCase, SNI_WATCHER  # noqa: E402
+from full_desktops import APPINDICATOR, GnomeDesktop  # noqa: E402
+from update_server import UpdateServer  # noqa: E402
+
+import dbus  # noqa: E402
+
+SPLASH_SIZE = (503, 200)
+CLIENT_SIZE = (246, 298)   # the main window below its title bar, menu bar included
+TOLERANCE = 2              # pixels off the centre: rounding of odd sizes
+
+
+class FullDesktopCase(DesktopTestCase):
+
+    def start(self, kind, **kw):
+        d = kind(**kw)
+        self.addCleanup(d.stop)
+        self.addCleanup(self._no_sanitizer_reports, d)
+        d.start()
+        self.desktop = d
+        return d
+
+    def shot(self, name):
+        d = self.desktop
+        path = d.screenshot(os.path.join(d.tmp, name))
+        folder = d.shots_dir()
+        if folder:
+            import shutil
+            shutil.copy(path, os.path.join(folder, name))
+        return path
+
+    def assertCentred(self, w, area, what):
+        cx, cy = w["x"] + w["width"] / 2, w["y"] + w["height"] / 2
+        ax, ay = area[0] + area[2] / 2, area[1] + area[3] / 2
+        self.assertLessEqual(abs(cx - ax), TOLERANCE, "%s not centred: %s in %s" % (what, w, area))
+        self.assertLessEqual(abs(cy - ay), TOLERANCE, "%s not centred: %s in %s" % (what, w, area))
+
+    def assertOver(self, box, window, what):
+        """A box over its window: centred on it across, inside it up and down."""
+        self.assertLessEqual(abs((box["x"] + box["width"] / 2) - (window["x"] + window["width"] / 2)),
+                             TOLERANCE, "%s not over its window: %s, %s" % (what, box, window))
+        self.assertGreaterEqual(box["y"], window["y"], "%s above its window" % what)
+
+    def assertFramedFixed(self, w, what):
+        """The desktop's own frame, no maximise, no resizing: an X11 window."""
+        self.assertEqual(w["client"], 1, "%s is no X11 window: %s" % (what, w))
+        self.assertTrue(w["decorated"], "%s has no frame of the desktop's" % what)
+        self.assertFalse(w["can_maximize"], "%s can be maximised" % what)
+        self.assertFalse(w["resizeable"], "%s can be resized" % what)
+        self.assertTrue(w["has_icon"], "%s has no icon of its own" % what)
+
+    def sni_items(self):
+        d = self.desktop
+        obj = d._session.get_object(SNI_WATCHER, "/StatusNotifierWatcher")
+        return [str(i) for i in dbus.Interface(obj, dbus.PROPERTIES_IFACE).Get(
+            SNI_WATCHER, "RegisteredStatusNotifierItems")]
+
+    def activate_item(self, item):
+        """One click on the tray icon, as the tray host passes it on."""
+        d = self.desktop
+        # "service/path" (KDE's watcher) or "service@/path" (GNOME's AppIndicator).
+        service, path = item.split("@", 1) if "@" in item else (item.partition("/")[0], "/" + item.partition("/")[2])
+        obj = d._session.get_object(service, path if path != "/" else "/StatusNotifierItem")
+        dbus.Interface(obj, "org.kde.StatusNotifierItem").Activate(dbus.Int32(0), dbus.Int32(0))
+
+
+class GnomeTest(FullDesktopCase):
+
+    def walk(self, d, tray):
+        """From the start to the end of the program, with or without a tray."""
+        server = self.enterContext(UpdateServer())
+        server.reply("4.5.0")
+        area = d.work_area()
+        d.launch(wait_window=False, env={"http_proxy": server.proxy})
+
+        # The splash: above the other windows and off the task bar, centred.
+        splash = d._wait_for(lambda: [w for w in d.windows()
+                                      if (w["width"], w["height"]) == SPLASH_SIZE and w["showing"]],
+                             20, "the splash", interval=0.05)[0]
+        self.assertEqual(splash["client"], 1, splash)
+        self.assertTrue(splash["above"], splash)
+        self.assertTrue(splash["skip_taskbar"], splash)
+        self.assertFalse(splash["decorated"], splash)
+        self.assertCentred(splash, area, "the splash")
+
+        # The main window: mutter's frame, the title whole, close box only.
+        main = d.find_main_window()
+        self.assertFramedFixed(main, "the main window")
+        self.assertEqual(main["width"], CLIENT_SIZE[0], main)
+        self.assertGreater(main["height"], CLIENT_SIZE[1], main)  # a title bar on top
+        self.assertFalse(main["skip_taskbar"])
+        self.assertCentred(main, area, "the main window")
+        self.shot("gnome-main%s.png" % ("" if tray else "-no-tray"))
+
+        if tray:
+            for spot, title in (("关于", "关于"), ("换肤", "更换皮肤"), ("检查更新", "你不需要更新")):
+                d.click(spot)
+                w = d.wait_window(title)
+                self.assertFramedFixed(w, title)
+                self.assertCentred(w, area, title)
+                if title == "更换皮肤":
+                    self.shot("gnome-chooser.png")
+                d.close_window(title)
+                d._wait_for(lambda: not d.window(title), 10, "%s to close" % title)
+                d.wait_focus(MAIN_TITLE)
+            d.click("说明")
+            box = d.wait_focus("说明")
+            self.assertOver(box, d.window(MAIN_TITLE), "the box")
+            d.key("Return")
+            d._wait_for(lambda: not d.window("说明"), 10, "the box to close")
+
+        # 最小化到任务栏: the window leaves the screen, the notice shows.
+        d.click("最小化到任务栏")
+        notice = d.wait_focus("最小化！")
+        d._wait_for(lambda: not d.window(MAIN_TITLE, showing=True), 10,
+                    "the main window to leave the screen")
+        main = d.window(MAIN_TITLE)
+        if tray:
+            self.assertIsNone(main, "hidden, so no longer managed")
+        else:
+            self.assertTrue(main["minimized"], main)
+            self.assertFalse(main["skip_taskbar"], main)
+        self.assertFalse(notice["minimized"], notice)
+        self.assertCentred(notice, area, "the notice")
+        self.shot("gnome-minimised%s.png" % ("" if tray else "-no-tray"))
+        d.key("Return")
+        d._wait_for(lambda: not d.window("最小化！"), 10, "the notice to close")
+
+        # And back: one click on the tray icon, or Alt+Tab.
+        if tray:
+            items = self.sni_items()
+            self.assertEqual(len(items), 1, items)
+            self.activate_item(items[0])
+        else:
+            d.compositor_key("alt+Tab")
+        main = d.wait_focus(MAIN_TITLE)
+        self.assertFalse(main["minimized"])
+        self.assertCentred(main, area, "the main window brought back")
+
+        # The close box: the window shrinks, the program ends with status 0.
+        main = d.window(MAIN_TITLE)
+        t0 = d.click_at(main["x"] + main["width"] - 19, main["y"] + 18)
+        widths = set()
+        while d.app_running() and time.time() - t0 < 10:
+            w = d.window(MAIN_TITLE)
+            if w:
+                widths.add(w["width"])
+        rc, t1 = d.wait_exit(10)
+        self.assertEqual(rc, 0, d.describe())
+        self.assertTrue(any(w < main["width"] for w in widths), "no smaller window seen: %s" % widths)
+        self.assertGreater(t1 - t0, 0.6, "ended before the animation could run")
+
+    def run_walk(self, d, tray):
+        try:
+            self.walk(d, tray)
+        except BaseException:
+            # What the screen showed when it went wrong.
+            d.screenshot(os.path.join(d.tmp, "failed.png"))
+            raise
+
+    def test_gnome_with_and_without_appindicator(self):
+        d = self.start(GnomeDesktop, appindicator=True)
+        d._wait_for(lambda: d._session.name_has_owner(SNI_WATCHER), 20, "the AppIndicator tray")
+        self.run_walk(d, tray=True)
+        d.set_extension(APPINDICATOR, False)
+        d._wait_for(lambda: not d._session.name_has_owner(SNI_WATCHER), 20, "no tray")
+        self.run_walk(d, tray=False)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
