@@ -383,3 +383,298 @@ class GnomeDesktop(Desktop):
             lines.append("windows: %s" % e)
         lines.append("shell log:\n" + self._log("gnome-shell.err")[-1500:])
         return "\n".join(lines)
+
+
+# ---------------------------------------------------------------- Plasma
+
+# KWin's view of the program's windows, printed to KWin's log between marks.
+KWIN_WINDOWS_JS = """
+var out = [];
+var list = workspace.clientList();
+for (var i = 0; i < list.length; ++i) {
+    var w = list[i];
+    if (w.pid !== %(pid)d) continue;
+    var g = w.frameGeometry;
+    out.push({title: w.caption, x: g.x, y: g.y, width: g.width, height: g.height,
+              client: w.windowId ? 1 : 0, window_id: w.windowId || 0, above: w.keepAbove,
+              minimized: w.minimized, showing: !w.minimized && !w.hidden,
+              skip_taskbar: w.skipTaskbar, decorated: !w.noBorder,
+              can_maximize: w.maximizable, can_minimize: w.minimizable,
+              resizeable: w.resizeable, focus: w.active,
+              desktop_file: w.desktopFileName, resource_class: String(w.resourceClass)});
+}
+print("%(mark)s" + JSON.stringify(out) + "%(mark)s");
+"""
+
+KWIN_CLOSE_JS = """
+var list = workspace.clientList();
+for (var i = 0; i < list.length; ++i)
+    if (list[i].pid === %(pid)d && list[i].caption === %(title)s) list[i].closeWindow();
+"""
+
+KDE_ENV = {"XDG_CURRENT_DESKTOP": "KDE", "KDE_FULL_SESSION": "true", "KDE_SESSION_VERSION": "5",
+           "XDG_SESSION_DESKTOP": "KDE", "DESKTOP_SESSION": "plasma"}
+
+
+class PlasmaDesktop(Desktop):
+    """KDE Plasma 5.27: KWin on Wayland with its XWayland (wayland=True) or
+    KWin on X11 under Xvfb; plasmashell with its panel and tray (shell=True)."""
+
+    def __init__(self, wayland=True, shell=True, **kw):
+        super().__init__(**kw)
+        self.wayland = wayland
+        self.shell = shell
+        self.socket = None
+        self.kwin = None
+        self._script = 0
+
+    def start(self):
+        self.tmp = tempfile.mkdtemp(prefix="vesperon-plasma-")
+        os.chmod(self.tmp, 0o711)
+        self.runtime_dir = os.path.join(self.tmp, "runtime")
+        os.mkdir(self.runtime_dir, 0o700)
+        self.home = os.path.join(self.tmp, "home")
+        os.mkdir(self.home, 0o700)
+        _say("temporary directory %s" % self.tmp)
+        self._start_bus()
+        self._start_activating_session_bus()
+        if self.logind:
+            self._start_logind()
+        if self.wayland:
+            self._start_kwin_wayland()
+        else:
+            Desktop._start_x(self)    # Xvfb with openbox: openbox is replaced below
+            self._start_kwin_x11()
+        self._activation_env()
+        if self.shell:
+            self._start_plasmashell()
+
+    def _start_activating_session_bus(self):
+        # The desktop's session bus starts its services on demand (the
+        # activity manager, kded's StatusNotifierWatcher), as a session's does.
+        busdir = os.path.join(self.tmp, "session-bus")
+        os.mkdir(busdir, 0o700)
+        proc = self._spawn("session-bus", ["dbus-daemon", "--nofork", "--session",
+                                           "--address=unix:dir=" + busdir, "--print-address=1"],
+                           stdout=subprocess.PIPE)
+        self.session_bus_address = self._read_line(proc.stdout.fileno(), START_TIMEOUT,
+                                                   "the session bus address")
+        self._session = dbus.bus.BusConnection(self.session_bus_address)
+
+    def _session_env(self):
+        env = Desktop.env(self)
+        env.update(KDE_ENV)
+        env["XDG_SESSION_TYPE"] = "wayland" if self.wayland else "x11"
+        return env
+
+    def env(self, **extra):
+        env = self._session_env()
+        if self.socket:
+            env["WAYLAND_DISPLAY"] = self.socket
+        if self.display is not None:
+            env["DISPLAY"] = ":%d" % self.display
+        env.update(extra)
+        return env
+
+    def _start_kwin_wayland(self):
+        # kwin_wayland carries a file capability that a container cannot
+        # grant: a plain copy of it runs.
+        kwin = os.path.join(self.tmp, "kwin_wayland")
+        shutil.copy("/usr/bin/kwin_wayland", kwin)
+        self.socket = "vesperon-plasma-%d" % os.getpid()
+        env = self._session_env()
+        env.pop("DISPLAY", None)
+        env["QT_LOGGING_RULES"] = "kwin_scripting.debug=true"
+        self.kwin = self._spawn("kwin", [kwin, "--virtual", "--width", str(SCREEN[0]), "--height",
+                                         str(SCREEN[1]), "--socket", self.socket, "--xwayland",
+                                         "--no-lockscreen", "--no-global-shortcuts"], env=env)
+        self._wait_for(lambda: self._kwin_ready() or self._kwin_gone(), START_TIMEOUT, "KWin")
+        self.display = int(self._wait_for(self._x_display, START_TIMEOUT, "KWin's X display"))
+        _say("KWin on %s, X display :%d" % (self.socket, self.display))
+
+    def _start_kwin_x11(self):
+        env = self._session_env()
+        env["QT_LOGGING_RULES"] = "kwin_scripting.debug=true"
+        self.kwin = self._spawn("kwin", ["kwin_x11", "--replace"], env=env)
+        self._wait_for(lambda: self._kwin_ready() or self._kwin_gone(), START_TIMEOUT, "KWin")
+
+    def _kwin_ready(self):
+        try:
+            obj = self._session.get_object("org.kde.KWin", "/Scripting", introspect=False)
+            dbus.Interface(obj, dbus.INTROSPECTABLE_IFACE).Introspect()
+            return "org.kde.kwin.Scripting" in dbus.Interface(obj, dbus.INTROSPECTABLE_IFACE).Introspect()
+        except dbus.DBusException:
+            return False
+
+    def _kwin_gone(self):
+        if self.kwin.poll() is not None:
+            raise DesktopError("KWin ended\n" + self._log("kwin.err"))
+        return False
+
+    def _x_display(self):
+        for lock in glob.glob("/tmp/.X*-lock"):
+            try:
+                with open(lock) as f:
+                    owner = int(f.read().strip() or 0)
+            except (OSError, ValueError):
+                continue
+            if owner == self.kwin.pid:
+                return re.match(r"/tmp/\.X(\d+)-lock", lock).group(1)
+        self._kwin_gone()
+        return None
+
+    def _activation_env(self):
+        env = self.env()
+        names = ["WAYLAND_DISPLAY", "DISPLAY", "XDG_CURRENT_DESKTOP", "KDE_FULL_SESSION",
+                 "KDE_SESSION_VERSION", "XDG_SESSION_TYPE", "HOME", "XDG_RUNTIME_DIR",
+                 "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "DBUS_SYSTEM_BUS_ADDRESS"]
+        subprocess.run(["dbus-update-activation-environment"] + [n for n in names if n in env],
+                       env=env, check=True, timeout=CMD_TIMEOUT)
+
+    def _start_plasmashell(self):
+        env = self.env()
+        if self.wayland:
+            env["QT_QPA_PLATFORM"] = "wayland"
+        self._spawn("plasmashell", ["plasmashell", "--no-respawn"], env=env)
+        # Its tray is up once a StatusNotifier host is registered.
+        self._wait_for(self._tray_host, 60, "plasmashell's tray", interval=0.2)
+
+    def _tray_host(self):
+        try:
+            if not self._session.name_has_owner("org.kde.StatusNotifierWatcher"):
+                return False
+            obj = self._session.get_object("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher")
+            return bool(dbus.Interface(obj, dbus.PROPERTIES_IFACE).Get(
+                "org.kde.StatusNotifierWatcher", "IsStatusNotifierHostRegistered"))
+        except dbus.DBusException:
+            return False
+
+    def _log(self, name):
+        try:
+            with open(os.path.join(self.tmp, name), encoding="utf-8", errors="replace") as f:
+                return f.read()[-3000:]
+        except OSError:
+            return ""
+
+    def stop(self):
+        kwin_pid = self.kwin.pid if self.kwin else None
+        Desktop.stop(self)
+        if kwin_pid:
+            for lock in glob.glob("/tmp/.X*-lock"):
+                try:
+                    with open(lock) as f:
+                        owner = int(f.read().strip() or 0)
+                except (OSError, ValueError):
+                    continue
+                if owner == kwin_pid:
+                    number = re.match(r"/tmp/\.X(\d+)-lock", lock).group(1)
+                    for path in (lock, "/tmp/.X11-unix/X" + number):
+                        try:
+                            os.unlink(path)
+                        except OSError:
+                            pass
+
+    # ------------------------------------------------------------ scripting
+
+    def run_script(self, source):
+        """Runs a KWin script; what it prints between marks, read from KWin's log."""
+        self._script += 1
+        mark = "@@vesperon-%d@@" % self._script
+        path = os.path.join(self.tmp, "script-%d.js" % self._script)
+        with open(path, "w") as f:
+            f.write(source.replace("%(mark)s", mark))
+        obj = self._session.get_object("org.kde.KWin", "/Scripting")
+        scripting = dbus.Interface(obj, "org.kde.kwin.Scripting")
+        name = "vesperon-%d" % self._script
+        scripting.loadScript(path, name, signature="ss")
+        scripting.start()   # runs the scripts loaded and not yet running
+        try:
+            pattern = re.compile(re.escape(mark) + "(.*?)" + re.escape(mark))
+            found = self._wait_for(lambda: pattern.search(self._log_all("kwin.err")),
+                                   CMD_TIMEOUT, "the KWin script's answer", interval=0.05)
+            return found.group(1)
+        finally:
+            scripting.unloadScript(name)
+            os.unlink(path)
+
+    def _log_all(self, name):
+        try:
+            with open(os.path.join(self.tmp, name), encoding="utf-8", errors="replace") as f:
+                return f.read()
+        except OSError:
+            return ""
+
+    def windows(self):
+        if self.app is None:
+            return []
+        return json.loads(self.run_script(KWIN_WINDOWS_JS % {"pid": self.app.pid, "mark": "%(mark)s"}))
+
+    def window(self, title, showing=None):
+        # KWin shows captions without their trailing spaces.
+        for w in self.windows():
+            if w["title"] == title.strip() and (showing is None or w["showing"] == showing):
+                return w
+        return None
+
+    def wait_window(self, title, timeout=WINDOW_TIMEOUT, showing=True):
+        return self._wait_for(lambda: self.window(title, showing), timeout,
+                              "a window titled %r" % title, interval=0.1)
+
+    def wait_focus(self, title, timeout=WINDOW_TIMEOUT):
+        return self._wait_for(lambda: (lambda w: w if w and w["focus"] else None)(self.window(title)),
+                              timeout, "%r to have the focus" % title, interval=0.05)
+
+    def activate(self, title):
+        """Brings a window to the front as its task-bar entry does."""
+        self.run_script("var list = workspace.clientList();"
+                        " for (var i = 0; i < list.length; ++i)"
+                        " if (list[i].pid === %d && list[i].caption === %s) workspace.activeClient = list[i];"
+                        ' print("%%(mark)s%%(mark)s");' % (self.app.pid, json.dumps(title.strip())))
+
+    def has_icon(self, window_id):
+        """Whether the X11 window carries an icon of its own (_NET_WM_ICON)."""
+        r = subprocess.run(["xprop", "-id", str(window_id), "-notype", "_NET_WM_ICON"], env=self.env(),
+                           capture_output=True, text=True, timeout=CMD_TIMEOUT)
+        return "_NET_WM_ICON =" in r.stdout or "_NET_WM_ICON(" in r.stdout
+
+    def key(self, *keys):
+        self.xdotool("key", "--delay", 60, *keys)
+
+    def close_window(self, title):
+        self.run_script(KWIN_CLOSE_JS % {"pid": self.app.pid, "title": json.dumps(title.strip())}
+                        + '\nprint("%(mark)s%(mark)s");')
+
+    def work_area(self):
+        return tuple(json.loads(self.run_script(
+            'var a = workspace.clientArea(KWin.MaximizeArea, 0, 1);'
+            ' print("%(mark)s" + JSON.stringify([a.x, a.y, a.width, a.height]) + "%(mark)s");')))
+
+    def find_main_window(self, timeout=WINDOW_TIMEOUT):
+        self.wait_window(MAIN_TITLE, timeout)
+        last = [None]
+
+        def settled():
+            now = self.window(MAIN_TITLE)
+            steady = now is not None and now == last[0]
+            last[0] = now
+            return steady
+        self._wait_for(settled, timeout, "the main window to settle", interval=0.15)
+        w = self.wait_focus(MAIN_TITLE, timeout)
+        self.main_window = w
+        # The client area: at the bottom of the frame, inside its borders.
+        border = (w["width"] - 246) // 2
+        self.origin = (w["x"] + border, w["y"] + w["height"] - border - 278)
+        return w
+
+    def refresh_origin(self):
+        return self.origin
+
+    def screenshot(self, path, window=None):
+        subprocess.run(["spectacle", "-b", "-n", "-f", "-o", path], env=self.env(),
+                       timeout=60, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return path
+
+    def describe(self):
+        lines = [Desktop.describe(self)]
+        lines.append("KWin log:\n" + self._log("kwin.err")[-1500:])
+        return "\n".join(lines)

@@ -19,7 +19,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from desktop import MAIN_TITLE, DesktopTestCase, SNI_WATCHER  # noqa: E402
-from full_desktops import APPINDICATOR, GnomeDesktop  # noqa: E402
+from full_desktops import APPINDICATOR, GnomeDesktop, PlasmaDesktop  # noqa: E402
 from update_server import UpdateServer  # noqa: E402
 
 import dbus  # noqa: E402
@@ -184,6 +184,110 @@ class GnomeTest(FullDesktopCase):
         d.set_extension(APPINDICATOR, False)
         d._wait_for(lambda: not d._session.name_has_owner(SNI_WATCHER), 20, "no tray")
         self.run_walk(d, tray=False)
+
+
+class PlasmaTest(FullDesktopCase):
+
+    def assertKWinFramed(self, w, what):
+        """KWin's frame, no maximise, no resizing, an X11 window with its icon.
+        (KWin keeps a minimise button on every window, whatever it is asked.)"""
+        d = self.desktop
+        self.assertEqual(w["client"], 1, "%s is no X11 window: %s" % (what, w))
+        self.assertTrue(w["decorated"], "%s has no frame of KWin's" % what)
+        self.assertFalse(w["can_maximize"], "%s can be maximised" % what)
+        self.assertFalse(w["resizeable"], "%s can be resized" % what)
+        self.assertTrue(d.has_icon(w["window_id"]), "%s has no icon of its own" % what)
+
+    def walk(self, d, tray, name):
+        server = self.enterContext(UpdateServer())
+        server.reply("4.5.0")
+        d.launch(wait_window=False, env={"http_proxy": server.proxy})
+
+        splash = d._wait_for(lambda: [w for w in d.windows()
+                                      if (w["width"], w["height"]) == SPLASH_SIZE and w["showing"]],
+                             20, "the splash", interval=0.05)[0]
+        area = d.work_area()
+        self.assertEqual(splash["client"], 1, splash)
+        self.assertTrue(splash["above"], splash)
+        self.assertTrue(splash["skip_taskbar"], splash)
+        self.assertFalse(splash["decorated"], splash)
+        self.assertCentred(splash, area, "the splash")
+
+        main = d.find_main_window()
+        self.assertKWinFramed(main, "the main window")
+        self.assertFalse(main["skip_taskbar"])
+        self.assertCentred(main, area, "the main window")
+        self.shot("%s-main.png" % name)
+
+        for spot, title in (("关于", "关于"), ("换肤", "更换皮肤"), ("检查更新", "你不需要更新")):
+            d.click(spot)
+            w = d.wait_window(title)
+            self.assertKWinFramed(w, title)
+            self.assertCentred(w, area, title)
+            d.close_window(title)
+            d._wait_for(lambda: not d.window(title), 10, "%s to close" % title)
+            d.wait_focus(MAIN_TITLE)
+        d.click("说明")
+        box = d.wait_focus("说明")
+        self.assertOver(box, d.window(MAIN_TITLE), "the box")
+        d.key("Return")
+        d._wait_for(lambda: not d.window("说明"), 10, "the box to close")
+        d.wait_focus(MAIN_TITLE)
+
+        d.click("最小化到任务栏")
+        notice = d.wait_focus("最小化！")
+        d._wait_for(lambda: not d.window(MAIN_TITLE, showing=True), 10,
+                    "the main window to leave the screen")
+        main = d.window(MAIN_TITLE)
+        if tray:
+            self.assertIsNone(main, "hidden, so no longer managed")
+        else:
+            self.assertTrue(main["minimized"], main)
+        self.assertFalse(notice["minimized"], notice)
+        self.assertCentred(notice, area, "the notice")
+        self.shot("%s-minimised.png" % name)
+        d.key("Return")
+        d._wait_for(lambda: not d.window("最小化！"), 10, "the notice to close")
+
+        if tray:
+            items = self.sni_items()
+            self.assertEqual(len(items), 1, items)
+            self.activate_item(items[0])
+        else:
+            d.activate(MAIN_TITLE)
+        main = d.wait_focus(MAIN_TITLE)
+        self.assertFalse(main["minimized"])
+        self.assertCentred(main, area, "the main window brought back")
+
+        # KWin's close (its close box, Alt+F4): the animation, status 0.
+        t0 = time.time()
+        d.close_window(MAIN_TITLE)
+        widths = set()
+        while d.app_running() and time.time() - t0 < 10:
+            w = d.window(MAIN_TITLE)
+            if w:
+                widths.add(w["width"])
+        rc, t1 = d.wait_exit(10)
+        self.assertEqual(rc, 0, d.describe())
+        self.assertTrue(any(w < main["width"] for w in widths), "no smaller window seen: %s" % widths)
+        self.assertGreater(t1 - t0, 0.6, "ended before the animation could run")
+
+    def run_walk(self, d, tray, name):
+        try:
+            self.walk(d, tray, name)
+        except BaseException:
+            d.screenshot(os.path.join(d.tmp, "failed.png"))
+            raise
+
+    def test_plasma_wayland_session(self):
+        """KWin on Wayland with plasmashell's panel and tray."""
+        d = self.start(PlasmaDesktop, wayland=True, shell=True)
+        self.run_walk(d, tray=True, name="plasma")
+
+    def test_plasma_x11_session(self):
+        """KWin on X11 with plasmashell's panel and tray."""
+        d = self.start(PlasmaDesktop, wayland=False, shell=True)
+        self.run_walk(d, tray=True, name="plasma-x11")
 
 
 if __name__ == "__main__":

@@ -61,26 +61,73 @@ QByteArray platformForThisDesktop(int argc, char** argv)
                               userChoice);
 }
 
-void centreOnScreen(QWidget& window)
+namespace {
+
+// The frame of the windows shown so far, where the window manager did not
+// tell it beforehand.
+QMargins learnedFrame;
+
+// Whether an X11 window manager puts a frame around the window.
+bool framedByWindowManager(const QWidget& window);
+
+// The middle of the window `over` (its frame), or of the screen's work area.
+QPoint centredTopLeft(const QSize& outer, const QWidget* over = nullptr)
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
+    const QRect area = over ? over->frameGeometry() : screen ? screen->availableGeometry() : QRect();
+    return area.topLeft() + QPoint((area.width() - outer.width()) / 2, (area.height() - outer.height()) / 2);
+}
+
+// Where the window manager does not tell the frame beforehand (KWin), the
+// first framed window is centred again once its frame is known, and the frame
+// is remembered for the windows after it.
+class CentreWhenFramed final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = static_cast<QWidget*>(watched);
+        if (watched != parent() || (event->type() != QEvent::Move && event->type() != QEvent::Resize))
+            return false;
+        const QMargins frame = window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
+        if (frame.isNull())
+            return false; // not framed yet
+        learnedFrame = frame;
+        const QRect outer = window->frameGeometry();
+        const QPoint wanted = centredTopLeft(window->size().grownBy(frame));
+        if ((outer.topLeft() - wanted).manhattanLength() > 1)
+            window->move(wanted);
+        deleteLater();
+        return false;
+    }
+};
+
+} // namespace
+
+namespace {
+
+void centre(QWidget& window, const QWidget* over)
+{
     const QMargins frame = expectedFrame(window);
-    const QSize outer = window.size().grownBy(frame);
-    const QPoint topLeft =
-        area.topLeft() + QPoint((area.width() - outer.width()) / 2, (area.height() - outer.height()) / 2);
+    const QPoint topLeft = centredTopLeft(window.size().grownBy(frame), over);
     if (frame.isNull() || !window.testAttribute(Qt::WA_WState_Created))
         window.move(topLeft); // by its frame, where Qt knows of one
     else // a window that is made already (a box at its show): by its client area
         window.setGeometry(QRect(topLeft + QPoint(frame.left(), frame.top()), window.size()));
+    if (frame.isNull() && framedByWindowManager(window) && !over)
+        window.installEventFilter(new CentreWhenFramed(&window));
 }
+
+} // namespace
+
+void centreOnScreen(QWidget& window) { centre(window, nullptr); }
 
 namespace {
 
-// At the box's first show, before it is mapped: its final size (a message
-// box fixes its size as it is shown), then its place.
+// At the box's first show, before it is mapped: the box handles its show
+// first (a message box fixes its size there), then it is put in its place.
 class CentreAtShow final : public QObject {
 public:
     using QObject::QObject;
@@ -88,23 +135,25 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show && watched == parent()) {
-            auto* box = static_cast<QWidget*>(watched);
-            QEvent fontChange(QEvent::FontChange); // makes a message box compute its size now
-            QCoreApplication::sendEvent(box, &fontChange);
-            centreOnScreen(*box);
-            deleteLater();
-        }
-        return false;
+        if (event->type() != QEvent::Show || watched != parent())
+            return false;
+        auto* box = static_cast<QWidget*>(watched);
+        box->removeEventFilter(this);
+        QCoreApplication::sendEvent(box, event);
+        const QWidget* over = box->parentWidget() ? box->parentWidget()->window() : nullptr;
+        centre(*box, over && over->isVisible() ? over : nullptr);
+        deleteLater();
+        return true; // handled above
     }
 };
 
 } // namespace
 
-void centreWhenShown(QWidget& box)
+void prepareBox(QWidget& box)
 {
-    if (box.parentWidget())
-        return; // over its window, where Qt puts it
+    if (!box.parentWidget())
+        box.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                           | Qt::WindowCloseButtonHint);
     box.installEventFilter(new CentreAtShow(&box));
 }
 
@@ -153,16 +202,21 @@ bool supported(xcb_connection_t* connection, xcb_window_t root, const char* name
         && cardinals(connection, root, atom(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM).contains(wanted);
 }
 
+bool framedByWindowManager(const QWidget& window)
+{
+    return x11Connection() && window.isWindow() && !window.windowFlags().testFlag(Qt::FramelessWindowHint);
+}
+
 } // namespace
 
 QMargins expectedFrame(QWidget& window)
 {
     xcb_connection_t* connection = x11Connection();
-    if (!connection || !window.isWindow() || window.windowFlags().testFlag(Qt::FramelessWindowHint))
+    if (!connection || !framedByWindowManager(window))
         return {};
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     if (!supported(connection, root, "_NET_REQUEST_FRAME_EXTENTS"))
-        return {};
+        return learnedFrame;
     // Asked for a window of our own that is never shown, so that the
     // window's own is not made before Qt makes it (Qt then places it by
     // its frame, as the window manager expects when the window is shown
@@ -233,6 +287,10 @@ void minimizeToTaskBar(QWidget& window)
 }
 
 #else
+
+namespace {
+bool framedByWindowManager(const QWidget&) { return false; }
+} // namespace
 
 QMargins expectedFrame(QWidget&) { return {}; }
 void prepareFirstShow(QWidget&) {}

@@ -57,9 +57,13 @@ QMargins expectedFrame(QWidget& window);
 // area, its frame included where the window manager tells it beforehand.
 void centreOnScreen(QWidget& window);
 
-// A message box that stands alone opens centred on the screen (Qt would put
-// it a third of the way down), at the size it takes when it is shown.
-void centreWhenShown(QWidget& box);
+// Before a message box is shown: it opens centred over its window, or on
+// the screen when it stands alone (Qt would put it a third of the way down),
+// at the size it takes when it is shown. A box that stands alone is a window
+// of its own, not a dialog: X11 window managers take a dialog with no window
+// under it for a box of all the program's windows, and KWin brings a
+// minimised main window back with it.
+void prepareBox(QWidget& box);
 
 // Before the window is first shown: what the window manager must know that
 // Qt does not tell it.

@@ -111,7 +111,7 @@ int HostMessageBox::show(const QString& prompt, int flags, const QString& title)
     if (over && (over->isMinimized() || !over->isVisible()))
         over = nullptr;
     QMessageBox box(over);
-    centreWhenShown(box);
+    prepareBox(box);
     setUpBox(box, prompt, flags, title);
     box.setWindowModality(Qt::ApplicationModal);
     const FreshKeysOnly freshKeys(&box);
@@ -138,7 +138,7 @@ void HostMessageBox::notify(const QString& prompt, int flags, const QString& tit
     box->setAttribute(Qt::WA_DeleteOnClose);
     new FreshKeysOnly(box, box); // a child: it goes with the box
     box->setWindowModality(Qt::NonModal);
-    centreWhenShown(*box);
+    prepareBox(*box);
     notice_ = box;
     box->show();
     box->raise();
