@@ -12,6 +12,7 @@ What is checked comes from the compositor's own view of the windows
 """
 
 import os
+import subprocess
 import sys
 import time
 import unittest
@@ -39,9 +40,22 @@ class FullDesktopCase(DesktopTestCase):
         self.desktop = d
         return d
 
-    def shot(self, name):
+    def shot(self, name, window=None):
+        """A screenshot, once the window (mutter's or KWin's view of it) shows
+        its picture: a window whose first frame is not drawn yet is one flat
+        colour."""
         d = self.desktop
-        path = d.screenshot(os.path.join(d.tmp, name))
+        path = os.path.join(d.tmp, name)
+
+        def drawn():
+            d.screenshot(path)
+            if window is None:
+                return True
+            crop = "%dx%d+%d+%d" % (window["width"], window["height"], window["x"], window["y"])
+            colours = subprocess.run(["convert", path, "-crop", crop, "+repage", "-format", "%k", "info:"],
+                                     capture_output=True, text=True, timeout=60, check=True).stdout
+            return int(colours.strip() or 0) > 16
+        d._wait_for(drawn, 20, "%s drawn" % name, interval=0.1)
         folder = d.shots_dir()
         if folder:
             import shutil
@@ -109,7 +123,7 @@ class GnomeTest(FullDesktopCase):
         self.assertGreater(main["height"], CLIENT_SIZE[1], main)  # a title bar on top
         self.assertFalse(main["skip_taskbar"])
         self.assertCentred(main, area, "the main window")
-        self.shot("gnome-main%s.png" % ("" if tray else "-no-tray"))
+        self.shot("gnome-main%s.png" % ("" if tray else "-no-tray"), main)
 
         if tray:
             for spot, title in (("关于", "关于"), ("换肤", "更换皮肤"), ("检查更新", "你不需要更新")):
@@ -118,7 +132,7 @@ class GnomeTest(FullDesktopCase):
                 self.assertFramedFixed(w, title)
                 self.assertCentred(w, area, title)
                 if title == "更换皮肤":
-                    self.shot("gnome-chooser.png")
+                    self.shot("gnome-chooser.png", w)
                 d.close_window(title)
                 d._wait_for(lambda: not d.window(title), 10, "%s to close" % title)
                 d.wait_focus(MAIN_TITLE)
@@ -141,7 +155,7 @@ class GnomeTest(FullDesktopCase):
             self.assertFalse(main["skip_taskbar"], main)
         self.assertFalse(notice["minimized"], notice)
         self.assertCentred(notice, area, "the notice")
-        self.shot("gnome-minimised%s.png" % ("" if tray else "-no-tray"))
+        self.shot("gnome-minimised%s.png" % ("" if tray else "-no-tray"), notice)
         d.key("Return")
         d._wait_for(lambda: not d.window("最小化！"), 10, "the notice to close")
 
@@ -217,7 +231,7 @@ class PlasmaTest(FullDesktopCase):
         self.assertKWinFramed(main, "the main window")
         self.assertFalse(main["skip_taskbar"])
         self.assertCentred(main, area, "the main window")
-        self.shot("%s-main.png" % name)
+        self.shot("%s-main.png" % name, main)
 
         for spot, title in (("关于", "关于"), ("换肤", "更换皮肤"), ("检查更新", "你不需要更新")):
             d.click(spot)
@@ -245,7 +259,7 @@ class PlasmaTest(FullDesktopCase):
             self.assertTrue(main["minimized"], main)
         self.assertFalse(notice["minimized"], notice)
         self.assertCentred(notice, area, "the notice")
-        self.shot("%s-minimised.png" % name)
+        self.shot("%s-minimised.png" % name, notice)
         d.key("Return")
         d._wait_for(lambda: not d.window("最小化！"), 10, "the notice to close")
 

@@ -75,7 +75,7 @@ QPoint centredTopLeft(const QSize& outer, const QWidget* over = nullptr)
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = over ? over->frameGeometry() : screen ? screen->availableGeometry() : QRect();
-    return area.topLeft() + QPoint((area.width() - outer.width()) / 2, (area.height() - outer.height()) / 2);
+    return area.center() - QPoint(outer.width() / 2, outer.height() / 2);
 }
 
 // Where the window manager does not tell the frame beforehand (KWin), the
