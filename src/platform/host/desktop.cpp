@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #define VESPERON_X11 1
 #endif
 
@@ -151,7 +150,7 @@ protected:
 
 void prepareBox(QWidget& box)
 {
-    if (!box.parentWidget())
+    if (!box.parentWidget() && framedByWindowManager(box))
         box.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                            | Qt::WindowCloseButtonHint);
     box.installEventFilter(new CentreAtShow(&box));
@@ -267,6 +266,24 @@ void prepareFirstShow(QWidget& window)
     xcb_flush(connection);
 }
 
+namespace {
+
+// Gives the window its own flags back once it is no longer minimised.
+class OwnFlagsWhenShown final : public QObject {
+public:
+    OwnFlagsWhenShown(QWindow* window, Qt::WindowFlags own) : QObject(window)
+    {
+        connect(window, &QWindow::windowStateChanged, this, [this, window, own](Qt::WindowState state) {
+            if (state == Qt::WindowMinimized)
+                return;
+            window->setFlags(own);
+            deleteLater();
+        });
+    }
+};
+
+} // namespace
+
 void minimizeToTaskBar(QWidget& window)
 {
     QWindow* handle = window.windowHandle();
@@ -274,14 +291,7 @@ void minimizeToTaskBar(QWidget& window)
         // The window's Motif hints allow minimising until it is shown again.
         const Qt::WindowFlags own = handle->flags();
         handle->setFlags(own | Qt::WindowMinimizeButtonHint);
-        auto restore = std::make_shared<QMetaObject::Connection>();
-        *restore = QObject::connect(handle, &QWindow::windowStateChanged, handle,
-                                    [handle, own, restore](Qt::WindowState state) {
-                                        if (state == Qt::WindowMinimized)
-                                            return;
-                                        QObject::disconnect(*restore);
-                                        handle->setFlags(own);
-                                    });
+        new OwnFlagsWhenShown(handle, own);
     }
     window.showMinimized();
 }
