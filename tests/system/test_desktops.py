@@ -19,7 +19,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import MAIN_TITLE, DesktopTestCase, SNI_WATCHER  # noqa: E402
+from desktop import MAIN_TITLE, DesktopError, DesktopTestCase, SNI_WATCHER  # noqa: E402
 from full_desktops import APPINDICATOR, GnomeDesktop, PlasmaDesktop  # noqa: E402
 from update_server import UpdateServer  # noqa: E402
 
@@ -172,12 +172,27 @@ class GnomeTest(FullDesktopCase):
 
         # The close box: the window shrinks, the program ends with status 0.
         main = d.window(MAIN_TITLE)
-        t0 = d.click_at(main["x"] + main["width"] - 19, main["y"] + 18)
         widths = set()
-        while d.app_running() and time.time() - t0 < 10:
+
+        def shrinking():
             w = d.window(MAIN_TITLE)
             if w:
                 widths.add(w["width"])
+            return not d.app_running() or (w and w["width"] < main["width"])
+        # mutter lets a click on a frame go by now and then while it moves
+        # its pointer grabs after a change of focus (the click never reaches
+        # the program, so nothing of the program's is at fault): the user
+        # clicks again, so does the test, at most twice.
+        for attempt in range(3):
+            t0 = d.click_at(main["x"] + main["width"] - 19, main["y"] + 18)
+            try:
+                d._wait_for(shrinking, 5, "the window to shrink", interval=0.02)
+                break
+            except DesktopError:
+                if attempt == 2:
+                    raise
+        while d.app_running() and time.time() - t0 < 10:
+            shrinking()
         rc, t1 = d.wait_exit(10)
         self.assertEqual(rc, 0, d.describe())
         self.assertTrue(any(w < main["width"] for w in widths), "no smaller window seen: %s" % widths)
