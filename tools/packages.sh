@@ -6,7 +6,10 @@ TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock 
                x11-utils x11-xserver-utils imagemagick g++-mingw-w64-x86-64-win32
                clang libclang-rt-14-dev
                qt6-wayland weston sway wayvnc wtype grim xwayland
-               desktop-file-utils appstream dpkg-dev file)
+               desktop-file-utils appstream dpkg-dev file
+               gnome-shell gnome-shell-extension-appindicator
+               kwin-wayland kwin-x11 plasma-workspace plasma-desktop kde-spectacle breeze
+               plasma-framework plasma-integration qml-module-org-kde-kirigami2 qtwayland5)
 
 as_root() {
     if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi

@@ -228,7 +228,7 @@ void MainWindow::onCommand5Click()
     if (platform_.tray.isAvailable())
         hide();
     else
-        showMinimized();
+        minimize();
     platform_.messages.show(QStringLiteral("已最小化！可以双击任务栏的图标重新呼出！"), platform::kInformation,
                             QStringLiteral("最小化！"));
 }

@@ -1,6 +1,7 @@
 #include "forms.h"
 
 #include "twips.h"
+#include "host/desktop.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -9,7 +10,6 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
-#include <QScreen>
 
 #include <stdexcept>
 
@@ -185,6 +185,8 @@ bool postMouseMessage(WindowHandle handle, int code)
     return true;
 }
 
+void Form::minimize() { minimizeToTaskBar(*this); }
+
 void Form::closeEvent(QCloseEvent* event)
 {
     // A disabled window's close box does nothing, like its other controls.
@@ -247,10 +249,8 @@ bool Forms::show(const QString& name)
         form.ensurePolished();
         if (form.layout())
             form.layout()->activate();
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->availableGeometry();
-            form.move(area.center() - QPoint(form.width() / 2, form.height() / 2));
-        }
+        prepareFirstShow(form);
+        centreOnScreen(form);
     }
     if (form.isMinimized())
         form.showNormal();

@@ -65,6 +65,10 @@ public:
     // The loaded window with that handle, or nullptr.
     static Form* fromHandle(WindowHandle handle);
 
+    // Minimises the window to the task bar, also where its title bar offers
+    // no minimise button.
+    void minimize();
+
     // Raises MouseMove for a real mouse movement, position in pixels of the
     // client area.
     void raiseMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF pixels);

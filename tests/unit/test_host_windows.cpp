@@ -3,6 +3,7 @@
 
 #include "platform/forms.h"
 #include "platform/host/close_signals.h"
+#include "platform/host/desktop.h"
 #include "platform/host/tray_icon.h"
 #include "platform/host/window_functions.h"
 
@@ -25,6 +26,7 @@ private slots:
     void colourKeyCutsOutExactlyTheKeyColour();
     void colourKeyAsAlphaIsTransparentExactlyThere();
     void windowFunctionsGiveTopmostAndLayered();
+    void platformChosenPerDesktop();
 };
 
 namespace {
@@ -187,6 +189,25 @@ void TestHostWindows::windowFunctionsGiveTopmostAndLayered()
     QCOMPARE(window.windowOpacity(), 1.0); // the alpha value is not used without its flag
     // A handle no window has.
     QVERIFY(!windows.setWindowPos(0x7fff0000, kHwndTopmost, 0, 0, 0, 0, 3));
+}
+
+void TestHostWindows::platformChosenPerDesktop()
+{
+    using platform::DesktopKind;
+    QCOMPARE(platform::desktopKind("GNOME"), DesktopKind::Gnome);
+    QCOMPARE(platform::desktopKind("ubuntu:GNOME"), DesktopKind::Gnome);
+    QCOMPARE(platform::desktopKind("GNOME-Classic:GNOME"), DesktopKind::Gnome);
+    QCOMPARE(platform::desktopKind("KDE"), DesktopKind::Plasma);
+    QCOMPARE(platform::desktopKind("sway"), DesktopKind::Other);
+    QCOMPARE(platform::desktopKind(""), DesktopKind::Other);
+    // XWayland on GNOME and Plasma; never where the user chose, where there is
+    // no X display or no Wayland session, or on other desktops.
+    QCOMPARE(platform::platformForDesktop(DesktopKind::Gnome, "wayland-0", ":0", false), QByteArray("xcb;wayland"));
+    QCOMPARE(platform::platformForDesktop(DesktopKind::Plasma, "wayland-0", ":1", false), QByteArray("xcb;wayland"));
+    QVERIFY(platform::platformForDesktop(DesktopKind::Gnome, "wayland-0", ":0", true).isEmpty());
+    QVERIFY(platform::platformForDesktop(DesktopKind::Gnome, "wayland-0", "", false).isEmpty());
+    QVERIFY(platform::platformForDesktop(DesktopKind::Plasma, "", ":0", false).isEmpty());
+    QVERIFY(platform::platformForDesktop(DesktopKind::Other, "wayland-1", ":0", false).isEmpty());
 }
 
 QTEST_MAIN(TestHostWindows)

@@ -1,6 +1,7 @@
 #include "display.h"
 
 #include "console.h"
+#include "desktop.h"
 
 #include <QList>
 #include <QScreen>
@@ -21,11 +22,13 @@ struct HeldMessage {
 // if the platform plugin cannot start, they are replaced by one line of ours;
 // otherwise they go out as usual once the application exists.
 QList<HeldMessage>* held = nullptr;
+// QT_QPA_PLATFORM as the user set it (the program may ask Qt for another).
+QByteArray userPlatform;
 
 void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     if (type == QtFatalMsg) {
-        writeErrorLine(noDisplayMessage(qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY")));
+        writeErrorLine(noDisplayMessage(userPlatform, qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY")));
         ::_exit(1);
     }
     if (held)
@@ -51,7 +54,15 @@ std::unique_ptr<QApplication> openDisplay(int& argc, char** argv)
     QList<HeldMessage> messages;
     held = &messages;
     const QtMessageHandler previous = qInstallMessageHandler(holdMessage);
+    userPlatform = qgetenv("QT_QPA_PLATFORM");
+    // The desktop's platform is asked for while the application is made, and
+    // not passed on to the programs it starts (a browser, say).
+    const QByteArray chosen = platformForThisDesktop(argc, argv);
+    if (!chosen.isEmpty())
+        qputenv("QT_QPA_PLATFORM", chosen);
     auto application = std::make_unique<QApplication>(argc, argv);
+    if (!chosen.isEmpty())
+        qunsetenv("QT_QPA_PLATFORM");
     qInstallMessageHandler(previous);
     held = nullptr;
     for (const HeldMessage& message : std::as_const(messages)) {

@@ -1,5 +1,6 @@
 #include "message_box.h"
 
+#include "desktop.h"
 #include "fresh_keys.h"
 
 #include <QApplication>
@@ -103,7 +104,14 @@ private:
 
 int HostMessageBox::show(const QString& prompt, int flags, const QString& title)
 {
-    QMessageBox box(QApplication::activeWindow());
+    // Over the active window; but a box over a window that has just been
+    // minimised or hidden would go with it (window managers keep a window's
+    // boxes with it): such a box stands alone, centred on the screen.
+    QWidget* over = QApplication::activeWindow();
+    if (over && (over->isMinimized() || !over->isVisible()))
+        over = nullptr;
+    QMessageBox box(over);
+    prepareBox(box);
     setUpBox(box, prompt, flags, title);
     box.setWindowModality(Qt::ApplicationModal);
     const FreshKeysOnly freshKeys(&box);
@@ -130,6 +138,7 @@ void HostMessageBox::notify(const QString& prompt, int flags, const QString& tit
     box->setAttribute(Qt::WA_DeleteOnClose);
     new FreshKeysOnly(box, box); // a child: it goes with the box
     box->setWindowModality(Qt::NonModal);
+    prepareBox(*box);
     notice_ = box;
     box->show();
     box->raise();

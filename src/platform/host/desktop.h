@@ -1,0 +1,76 @@
+#pragma once
+// What differs between the desktops the program runs on, decided here and
+// nowhere else: which of Qt's platforms it runs on, and what its windows
+// must tell the window manager that Qt does not say for them.
+//
+//   GNOME (mutter) and KDE Plasma (KWin) on Wayland: through XWayland.
+//     mutter draws no frames for Wayland windows (Qt's own frame then shows
+//     minimise and maximise on a fixed-size window and cuts the title short),
+//     and neither compositor lets a Wayland window be placed, kept above, or
+//     show an icon of its own (the icon comes only from an installed menu
+//     entry named by the app id; Plasma also gives a Wayland tool window a
+//     task-bar button). As an X11 window it gets the desktop's own frame with
+//     the title whole, opens centred, the splash stays above and off the task
+//     bar, and the icon is the program's, installed or not. The cost: on a
+//     scaled screen the desktop scales X11 windows up, less sharply.
+//     QT_QPA_PLATFORM or -platform, when the user gives them, are honoured;
+//     without an X display Qt's own choice stands.
+//   Every other desktop: Qt's own choice.
+//
+// On X11, whatever the desktop:
+//   - a window is centred with its frame, as the window manager reports the
+//     frame before the window is shown;
+//   - a tool window (the splash) asks to be left out of the task bar and the
+//     pager;
+//   - a window that offers no minimise button allows minimising while the
+//     program minimises it: mutter and xfwm4 refuse to minimise a window whose
+//     Motif hints leave minimising out.
+
+#include <QByteArray>
+#include <QMargins>
+
+class QWidget;
+
+namespace platform {
+
+// The desktops whose choices differ, from XDG_CURRENT_DESKTOP (a list
+// separated by colons: "ubuntu:GNOME", "GNOME-Classic:GNOME", "KDE").
+enum class DesktopKind { Other, Gnome, Plasma };
+DesktopKind desktopKind(const QByteArray& currentDesktop);
+
+// The platform list to ask Qt for ("xcb;wayland": XWayland, and Wayland should
+// XWayland fail to answer), or empty for Qt's own choice. `userChoice` is
+// true when QT_QPA_PLATFORM or -platform says what the user wants.
+QByteArray platformForDesktop(DesktopKind desktop, const QByteArray& waylandDisplay, const QByteArray& display,
+                              bool userChoice);
+
+// The platform chosen for this process from its environment and arguments,
+// as above.
+QByteArray platformForThisDesktop(int argc, char** argv);
+
+// The frame the window manager will put around the window, asked for before
+// the window is first shown (X11 window managers answer
+// _NET_REQUEST_FRAME_EXTENTS); empty margins where that is unknown.
+QMargins expectedFrame(QWidget& window);
+
+// Puts a window that is not shown yet in the middle of the screen's work
+// area, its frame included where the window manager tells it beforehand.
+void centreOnScreen(QWidget& window);
+
+// Before a message box is shown: it opens centred over its window, or on
+// the screen when it stands alone (Qt would put it a third of the way down),
+// at the size it takes when it is shown. A box that stands alone is a window
+// of its own, not a dialog: X11 window managers take a dialog with no window
+// under it for a box of all the program's windows, and KWin brings a
+// minimised main window back with it.
+void prepareBox(QWidget& box);
+
+// Before the window is first shown: what the window manager must know that
+// Qt does not tell it.
+void prepareFirstShow(QWidget& window);
+
+// Minimises the window to the task bar, allowing minimising for as long as it
+// is minimised where the window's flags would otherwise forbid it.
+void minimizeToTaskBar(QWidget& window);
+
+} // namespace platform

@@ -1,0 +1,323 @@
+"""System tests: the program on the full desktops its users run, headless.
+
+    /usr/bin/python3 -m unittest -v tests/system/test_desktops.py
+
+GNOME Shell 43 (with the AppIndicator extension, then without it) and KDE
+Plasma 5.27 (KWin on Wayland, then KWin on X11), each in one session that
+walks what a user meets: the program started with nothing set, the splash,
+the main window and its title bar, the about window, the skin chooser, the
+update check, a message box, "最小化到任务栏" and the way back, the close box.
+What is checked comes from the compositor's own view of the windows
+(position, keep-above, minimised, X11 or Wayland client, task bar).
+"""
+
+import os
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from desktop import MAIN_TITLE, DesktopError, DesktopTestCase, SNI_WATCHER  # noqa: E402
+from full_desktops import APPINDICATOR, GnomeDesktop, PlasmaDesktop  # noqa: E402
+from update_server import UpdateServer  # noqa: E402
+
+import dbus  # noqa: E402
+
+SPLASH_SIZE = (503, 200)
+CLIENT_SIZE = (246, 298)   # the main window below its title bar, menu bar included
+TOLERANCE = 2              # pixels off the centre: rounding of odd sizes
+
+
+class FullDesktopCase(DesktopTestCase):
+
+    def start(self, kind, **kw):
+        d = kind(**kw)
+        self.addCleanup(d.stop)
+        self.addCleanup(self._no_sanitizer_reports, d)
+        d.start()
+        self.desktop = d
+        return d
+
+    def shot(self, name, window=None):
+        """A screenshot, once the window (mutter's or KWin's view of it) shows
+        its picture: a window whose first frame is not drawn yet is one flat
+        colour."""
+        d = self.desktop
+        path = os.path.join(d.tmp, name)
+
+        def drawn():
+            d.screenshot(path)
+            if window is None:
+                return True
+            crop = "%dx%d+%d+%d" % (window["width"], window["height"], window["x"], window["y"])
+            colours = subprocess.run(["convert", path, "-crop", crop, "+repage", "-format", "%k", "info:"],
+                                     capture_output=True, text=True, timeout=60, check=True).stdout
+            return int(colours.strip() or 0) > 16
+        d._wait_for(drawn, 20, "%s drawn" % name, interval=0.1)
+        folder = d.shots_dir()
+        if folder:
+            import shutil
+            shutil.copy(path, os.path.join(folder, name))
+        return path
+
+    def assertCentred(self, w, area, what):
+        cx, cy = w["x"] + w["width"] / 2, w["y"] + w["height"] / 2
+        ax, ay = area[0] + area[2] / 2, area[1] + area[3] / 2
+        self.assertLessEqual(abs(cx - ax), TOLERANCE, "%s not centred: %s in %s" % (what, w, area))
+        self.assertLessEqual(abs(cy - ay), TOLERANCE, "%s not centred: %s in %s" % (what, w, area))
+
+    def assertOver(self, box, window, what):
+        """A box over its window: centred on it across, inside it up and down."""
+        self.assertLessEqual(abs((box["x"] + box["width"] / 2) - (window["x"] + window["width"] / 2)),
+                             TOLERANCE, "%s not over its window: %s, %s" % (what, box, window))
+        self.assertGreaterEqual(box["y"], window["y"], "%s above its window" % what)
+
+    def assertFramedFixed(self, w, what):
+        """The desktop's own frame, no maximise, no resizing: an X11 window."""
+        self.assertEqual(w["client"], 1, "%s is no X11 window: %s" % (what, w))
+        self.assertTrue(w["decorated"], "%s has no frame of the desktop's" % what)
+        self.assertFalse(w["can_maximize"], "%s can be maximised" % what)
+        self.assertFalse(w["resizeable"], "%s can be resized" % what)
+        self.assertTrue(w["has_icon"], "%s has no icon of its own" % what)
+
+    def sni_items(self):
+        d = self.desktop
+        obj = d._session.get_object(SNI_WATCHER, "/StatusNotifierWatcher")
+        return [str(i) for i in dbus.Interface(obj, dbus.PROPERTIES_IFACE).Get(
+            SNI_WATCHER, "RegisteredStatusNotifierItems")]
+
+    def activate_item(self, item):
+        """One click on the tray icon, as the tray host passes it on."""
+        d = self.desktop
+        # "service/path" (KDE's watcher) or "service@/path" (GNOME's AppIndicator).
+        service, path = item.split("@", 1) if "@" in item else (item.partition("/")[0], "/" + item.partition("/")[2])
+        obj = d._session.get_object(service, path if path != "/" else "/StatusNotifierItem")
+        dbus.Interface(obj, "org.kde.StatusNotifierItem").Activate(dbus.Int32(0), dbus.Int32(0))
+
+
+class GnomeTest(FullDesktopCase):
+
+    def walk(self, d, tray):
+        """From the start to the end of the program, with or without a tray."""
+        server = self.enterContext(UpdateServer())
+        server.reply("4.5.0")
+        area = d.work_area()
+        d.launch(wait_window=False, env={"http_proxy": server.proxy})
+
+        # The splash: above the other windows and off the task bar, centred.
+        splash = d._wait_for(lambda: [w for w in d.windows()
+                                      if (w["width"], w["height"]) == SPLASH_SIZE and w["showing"]],
+                             20, "the splash", interval=0.05)[0]
+        self.assertEqual(splash["client"], 1, splash)
+        self.assertTrue(splash["above"], splash)
+        self.assertTrue(splash["skip_taskbar"], splash)
+        self.assertFalse(splash["decorated"], splash)
+        self.assertCentred(splash, area, "the splash")
+
+        # The main window: mutter's frame, the title whole, close box only.
+        main = d.find_main_window()
+        self.assertFramedFixed(main, "the main window")
+        self.assertEqual(main["width"], CLIENT_SIZE[0], main)
+        self.assertGreater(main["height"], CLIENT_SIZE[1], main)  # a title bar on top
+        self.assertFalse(main["skip_taskbar"])
+        self.assertCentred(main, area, "the main window")
+        self.shot("gnome-main%s.png" % ("" if tray else "-no-tray"), main)
+
+        if tray:
+            for spot, title in (("关于", "关于"), ("换肤", "更换皮肤"), ("检查更新", "你不需要更新")):
+                d.click(spot)
+                w = d.wait_window(title)
+                self.assertFramedFixed(w, title)
+                self.assertCentred(w, area, title)
+                if title == "更换皮肤":
+                    self.shot("gnome-chooser.png", w)
+                d.close_window(title)
+                d._wait_for(lambda: not d.window(title), 10, "%s to close" % title)
+                d.wait_focus(MAIN_TITLE)
+            d.click("说明")
+            box = d.wait_focus("说明")
+            self.assertOver(box, d.window(MAIN_TITLE), "the box")
+            d.key("Return")
+            d._wait_for(lambda: not d.window("说明"), 10, "the box to close")
+
+        # 最小化到任务栏: the window leaves the screen, the notice shows.
+        d.click("最小化到任务栏")
+        notice = d.wait_focus("最小化！")
+        d._wait_for(lambda: not d.window(MAIN_TITLE, showing=True), 10,
+                    "the main window to leave the screen")
+        main = d.window(MAIN_TITLE)
+        if tray:
+            self.assertIsNone(main, "hidden, so no longer managed")
+        else:
+            self.assertTrue(main["minimized"], main)
+            self.assertFalse(main["skip_taskbar"], main)
+        self.assertFalse(notice["minimized"], notice)
+        self.assertCentred(notice, area, "the notice")
+        self.shot("gnome-minimised%s.png" % ("" if tray else "-no-tray"), notice)
+        d.key("Return")
+        d._wait_for(lambda: not d.window("最小化！"), 10, "the notice to close")
+
+        # And back: one click on the tray icon, or Alt+Tab.
+        if tray:
+            items = self.sni_items()
+            self.assertEqual(len(items), 1, items)
+            self.activate_item(items[0])
+        else:
+            d.compositor_key("alt+Tab")
+        main = d.wait_focus(MAIN_TITLE)
+        self.assertFalse(main["minimized"])
+        self.assertCentred(main, area, "the main window brought back")
+
+        # The close box: the window shrinks, the program ends with status 0.
+        main = d.window(MAIN_TITLE)
+        widths = set()
+
+        def shrinking():
+            w = d.window(MAIN_TITLE)
+            if w:
+                widths.add(w["width"])
+            return not d.app_running() or (w and w["width"] < main["width"])
+        # mutter lets a click on a frame go by now and then while it moves
+        # its pointer grabs after a change of focus (the click never reaches
+        # the program, so nothing of the program's is at fault): the user
+        # clicks again, so does the test, at most twice.
+        for attempt in range(3):
+            t0 = d.click_at(main["x"] + main["width"] - 19, main["y"] + 18)
+            try:
+                d._wait_for(shrinking, 5, "the window to shrink", interval=0.02)
+                break
+            except DesktopError:
+                if attempt == 2:
+                    raise
+        while d.app_running() and time.time() - t0 < 10:
+            shrinking()
+        rc, t1 = d.wait_exit(10)
+        self.assertEqual(rc, 0, d.describe())
+        self.assertTrue(any(w < main["width"] for w in widths), "no smaller window seen: %s" % widths)
+        self.assertGreater(t1 - t0, 0.6, "ended before the animation could run")
+
+    def run_walk(self, d, tray):
+        try:
+            self.walk(d, tray)
+        except BaseException:
+            # What the screen showed when it went wrong.
+            d.screenshot(os.path.join(d.tmp, "failed.png"))
+            raise
+
+    def test_gnome_with_and_without_appindicator(self):
+        d = self.start(GnomeDesktop, appindicator=True)
+        d._wait_for(lambda: d._session.name_has_owner(SNI_WATCHER), 20, "the AppIndicator tray")
+        self.run_walk(d, tray=True)
+        d.set_extension(APPINDICATOR, False)
+        d._wait_for(lambda: not d._session.name_has_owner(SNI_WATCHER), 20, "no tray")
+        self.run_walk(d, tray=False)
+
+
+class PlasmaTest(FullDesktopCase):
+
+    def assertKWinFramed(self, w, what):
+        """KWin's frame, no maximise, no resizing, an X11 window with its icon.
+        (KWin keeps a minimise button on every window, whatever it is asked.)"""
+        d = self.desktop
+        self.assertEqual(w["client"], 1, "%s is no X11 window: %s" % (what, w))
+        self.assertTrue(w["decorated"], "%s has no frame of KWin's" % what)
+        self.assertFalse(w["can_maximize"], "%s can be maximised" % what)
+        self.assertFalse(w["resizeable"], "%s can be resized" % what)
+        self.assertTrue(d.has_icon(w["window_id"]), "%s has no icon of its own" % what)
+
+    def walk(self, d, tray, name):
+        server = self.enterContext(UpdateServer())
+        server.reply("4.5.0")
+        d.launch(wait_window=False, env={"http_proxy": server.proxy})
+
+        splash = d._wait_for(lambda: [w for w in d.windows()
+                                      if (w["width"], w["height"]) == SPLASH_SIZE and w["showing"]],
+                             20, "the splash", interval=0.05)[0]
+        area = d.work_area()
+        self.assertEqual(splash["client"], 1, splash)
+        self.assertTrue(splash["above"], splash)
+        self.assertTrue(splash["skip_taskbar"], splash)
+        self.assertFalse(splash["decorated"], splash)
+        self.assertCentred(splash, area, "the splash")
+
+        main = d.find_main_window()
+        self.assertKWinFramed(main, "the main window")
+        self.assertFalse(main["skip_taskbar"])
+        self.assertCentred(main, area, "the main window")
+        self.shot("%s-main.png" % name, main)
+
+        for spot, title in (("关于", "关于"), ("换肤", "更换皮肤"), ("检查更新", "你不需要更新")):
+            d.click(spot)
+            w = d.wait_window(title)
+            self.assertKWinFramed(w, title)
+            self.assertCentred(w, area, title)
+            d.close_window(title)
+            d._wait_for(lambda: not d.window(title), 10, "%s to close" % title)
+            d.wait_focus(MAIN_TITLE)
+        d.click("说明")
+        box = d.wait_focus("说明")
+        self.assertOver(box, d.window(MAIN_TITLE), "the box")
+        d.key("Return")
+        d._wait_for(lambda: not d.window("说明"), 10, "the box to close")
+        d.wait_focus(MAIN_TITLE)
+
+        d.click("最小化到任务栏")
+        notice = d.wait_focus("最小化！")
+        d._wait_for(lambda: not d.window(MAIN_TITLE, showing=True), 10,
+                    "the main window to leave the screen")
+        main = d.window(MAIN_TITLE)
+        if tray:
+            self.assertIsNone(main, "hidden, so no longer managed")
+        else:
+            self.assertTrue(main["minimized"], main)
+        self.assertFalse(notice["minimized"], notice)
+        self.assertCentred(notice, area, "the notice")
+        self.shot("%s-minimised.png" % name, notice)
+        d.key("Return")
+        d._wait_for(lambda: not d.window("最小化！"), 10, "the notice to close")
+
+        if tray:
+            items = self.sni_items()
+            self.assertEqual(len(items), 1, items)
+            self.activate_item(items[0])
+        else:
+            d.activate(MAIN_TITLE)
+        main = d.wait_focus(MAIN_TITLE)
+        self.assertFalse(main["minimized"])
+        self.assertCentred(main, area, "the main window brought back")
+
+        # KWin's close (its close box, Alt+F4): the animation, status 0.
+        t0 = time.time()
+        d.close_window(MAIN_TITLE)
+        widths = set()
+        while d.app_running() and time.time() - t0 < 10:
+            w = d.window(MAIN_TITLE)
+            if w:
+                widths.add(w["width"])
+        rc, t1 = d.wait_exit(10)
+        self.assertEqual(rc, 0, d.describe())
+        self.assertTrue(any(w < main["width"] for w in widths), "no smaller window seen: %s" % widths)
+        self.assertGreater(t1 - t0, 0.6, "ended before the animation could run")
+
+    def run_walk(self, d, tray, name):
+        try:
+            self.walk(d, tray, name)
+        except BaseException:
+            d.screenshot(os.path.join(d.tmp, "failed.png"))
+            raise
+
+    def test_plasma_wayland_session(self):
+        """KWin on Wayland with plasmashell's panel and tray."""
+        d = self.start(PlasmaDesktop, wayland=True, shell=True)
+        self.run_walk(d, tray=True, name="plasma")
+
+    def test_plasma_x11_session(self):
+        """KWin on X11 with plasmashell's panel and tray."""
+        d = self.start(PlasmaDesktop, wayland=False, shell=True)
+        self.run_walk(d, tray=True, name="plasma-x11")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
