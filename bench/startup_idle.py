@@ -13,7 +13,9 @@ printed as a ratio to its yardstick:
     to the main window (one second by design), and the gap between the
     splash going and the main window being visible;
   * memory: the unique set size (USS, the process's private pages, from
-    /proc/PID/smaps_rollup) once it waits, against the Chinese window's;
+    /proc/PID/smaps_rollup) once it waits, against the Chinese window's,
+    both running side by side (so that the pages of the libraries they both
+    use count for neither, whatever else the machine runs);
   * idle: processor time (from /proc/PID/schedstat, in nanoseconds) and
     wakeups (context switches of all its threads) over a stretch of waiting
     with the clock line running, against the clock window's, both measured
@@ -129,7 +131,7 @@ def program_start(d):
 
 
 def waiting_cost(d, program, args, idle):
-    """(USS KiB, processor ns, wakeups) of a process waiting for `idle` s."""
+    """(processor ns, wakeups), a second, of a process waiting for `idle` s."""
     d.launch(args=args, wait_window=program is None, binary=program)
     if program is None:
         d.activate(d.main_window)
@@ -138,9 +140,8 @@ def waiting_cost(d, program, args, idle):
     c0, w0 = cpu_ns(pid), wakeups(pid)
     time.sleep(idle)
     c1, w1 = cpu_ns(pid), wakeups(pid)
-    uss = uss_kib(pid)
     d._kill_group("vesperon", d.app)
-    return uss, (c1 - c0) / idle, (w1 - w0) / idle
+    return (c1 - c0) / idle, (w1 - w0) / idle
 
 
 def main(argv=None):
@@ -167,10 +168,17 @@ def main(argv=None):
             gap.append(g)
             d._kill_group("vesperon", d.app)
             time.sleep(0.3)
+        # Memory: side by side.
+        d.launch(args=["--label"], wait_window=False, binary=bare)
+        chinese_window = d.app
+        d.launch()
+        time.sleep(4.0)
+        chinese_uss, program_uss = uss_kib(chinese_window.pid), uss_kib(d.app.pid)
+        d._kill_group("vesperon", d.app)
+        d._kill_group("vesperon", chinese_window)
         # Waiting: one at a time, each alone on the desktop.
-        chinese_uss, _, _ = waiting_cost(d, bare, ["--label"], 5.0)
-        _, clock_cpu, clock_wakeups = waiting_cost(d, bare, ["--clock"], args.idle)
-        program_uss, program_cpu, program_wakeups = waiting_cost(d, None, [], args.idle)
+        clock_cpu, clock_wakeups = waiting_cost(d, bare, ["--clock"], args.idle)
+        program_cpu, program_wakeups = waiting_cost(d, None, [], args.idle)
 
     def ms(values):
         v = [x * 1000 for x in values]

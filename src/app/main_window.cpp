@@ -155,7 +155,7 @@ void MainWindow::buildControls()
     Text2->hide();
 
     // The window's own picture, until a skin replaces it.
-    client->setPicture(platform::builtInPicture(QStringLiteral("background.jpg")));
+    client->setPicture(platform::builtInPicture(kPicture));
 
     // Keyboard order; frames and labels take no focus, but for "检查更新",
     // which is pressed like a link and comes last.

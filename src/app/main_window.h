@@ -45,6 +45,8 @@ public:
     static inline const QString kName = platform::names::kMain;
     static inline const QString kTitle = QStringLiteral("<Tolvane> 关机工具 ");
     static inline const QString kClockPrefix = QStringLiteral("<Tolvane>当前时间：");
+    // The window's own picture, among the built-in ones.
+    static inline const QString kPicture = QStringLiteral("background.jpg");
 
     MainWindow(platform::Platform& platform, platform::Forms& forms, Module1& module1);
     ~MainWindow() override;

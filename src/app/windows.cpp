@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "info/form2.h"
 #include "info/gy.h"
+#include "platform/design.h"
 #include "platform/form_names.h"
 #include "skins/form1.h"
 
@@ -19,6 +20,12 @@ void defineWindows(platform::Forms& forms, platform::Platform& platform, Module1
     forms.define(kUpdate, [&] { return std::make_unique<info::Form2>(platform); });
 }
 
-void start(platform::Forms& forms) { forms.show(platform::names::kSplash); }
+void start(platform::Forms& forms)
+{
+    forms.show(platform::names::kSplash);
+    // While the splash shows its second, the main window's picture is read,
+    // so that the main window does not wait for it when it is made.
+    platform::readBuiltInPictureAhead(MainWindow::kPicture);
+}
 
 } // namespace app

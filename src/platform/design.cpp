@@ -5,6 +5,9 @@
 #include <QImageReader>
 #include <QPalette>
 
+#include <future>
+#include <map>
+
 namespace platform {
 
 void setTextColour(QWidget* control, std::uint32_t value)
@@ -22,19 +25,51 @@ void fillBackground(QWidget* control, const QColor& colour)
     control->setAutoFillBackground(true);
 }
 
-Picture builtInPicture(const QString& name)
+namespace {
+
+QString builtInPath(const QString& name) { return QStringLiteral(":/pictures/") + name; }
+
+// Read with the one image reader its kind needs, so that no other is loaded
+// before it is needed (Qt would load them all to choose), and kept by the
+// window alone, not in Qt's cache of pictures by file name.
+QImage readBuiltIn(const QString& path, qreal screenRatio)
 {
-    const QString path = QStringLiteral(":/pictures/") + name;
     qreal ratio = 1;
-    // Read with the one image reader its kind needs, so that no other is
-    // loaded before it is needed (Qt would load them all to choose), and
-    // kept by the window alone, not in Qt's cache of pictures by file name.
-    QImageReader reader(qt_findAtNxFile(path, qApp ? qApp->devicePixelRatio() : 1.0, &ratio),
-                        QFileInfo(path).suffix().toLatin1());
+    QImageReader reader(qt_findAtNxFile(path, screenRatio, &ratio), QFileInfo(path).suffix().toLatin1());
     reader.setDecideFormatFromContent(false);
     QImage image = reader.read();
     image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+// Pictures being read ahead, by name.
+std::map<QString, std::future<QImage>>& readAhead()
+{
+    static std::map<QString, std::future<QImage>> pictures;
+    return pictures;
+}
+
+} // namespace
+
+Picture builtInPicture(const QString& name)
+{
+    const QString path = builtInPath(name);
+    QImage image;
+    if (auto ahead = readAhead().find(name); ahead != readAhead().end()) {
+        image = ahead->second.get();
+        readAhead().erase(ahead);
+    } else {
+        image = readBuiltIn(path, qApp ? qApp->devicePixelRatio() : 1.0);
+    }
     return {QPixmap::fromImage(std::move(image)), path};
+}
+
+void readBuiltInPictureAhead(const QString& name)
+{
+    if (readAhead().count(name))
+        return;
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    readAhead().emplace(name, std::async(std::launch::async, readBuiltIn, builtInPath(name), ratio));
 }
 
 QIcon builtInIcon(const QString& stem)

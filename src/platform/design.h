@@ -33,6 +33,12 @@ void fillBackground(QWidget* control, const QColor& colour);
 // point gets, so that it is as sharp there as the text.
 Picture builtInPicture(const QString& name);
 
+// Starts reading the built-in picture `name` on a thread of its own, for the
+// next builtInPicture(name) to take when it comes: a window that is to be
+// made in a moment (the main window, during the splash's second) then does
+// not wait for its picture to be decoded.
+void readBuiltInPictureAhead(const QString& name);
+
 // An icon from the built-in pictures `:/pictures/<stem>-<size>.png` at the
 // sizes the program draws (16, 32, 48, 128).
 QIcon builtInIcon(const QString& stem);
