@@ -16,6 +16,8 @@ class HY : public platform::Form {
 public:
     // The colour key, as the window functions take it (red in the low byte).
     static constexpr quint32 kColourKey = 0x00585858;
+    // Its picture, among the built-in ones.
+    static inline const QString kPicture = QStringLiteral("splash.gif");
 
     HY(platform::Platform& platform, platform::Forms& forms);
 

@@ -18,6 +18,7 @@ int main(int argc, char* argv[])
     platform::keepStandardStreamsOpen();
     platform::CloseSignals::endAtOnce();
     const std::unique_ptr<QApplication> application = platform::openDisplay(argc, argv);
+    app::prepareStart();
     QApplication::setApplicationName(QStringLiteral("vesperon"));
     // The menu entry is vesperon.desktop: Wayland compositors and task bars
     // match the windows to it (and show its icon) by this name, as X11 ones

@@ -20,6 +20,8 @@ void defineWindows(platform::Forms& forms, platform::Platform& platform, Module1
     forms.define(kUpdate, [&] { return std::make_unique<info::Form2>(platform); });
 }
 
+void prepareStart() { platform::readBuiltInPictureAhead(HY::kPicture); }
+
 void start(platform::Forms& forms)
 {
     forms.show(platform::names::kSplash);

@@ -16,6 +16,10 @@ namespace app {
 // Defines every window of the program under its global name.
 void defineWindows(platform::Forms& forms, platform::Platform& platform, Module1& module1);
 
+// Called as soon as the display is open: starts reading the splash's
+// picture, on a thread of its own, while the fonts are set up.
+void prepareStart();
+
 // Shows the start-up window, the splash.
 void start(platform::Forms& forms);
 

@@ -36,7 +36,7 @@ QImage readBuiltIn(const QString& path, qreal screenRatio)
 {
     qreal ratio = 1;
     QImageReader reader(qt_findAtNxFile(path, screenRatio, &ratio), QFileInfo(path).suffix().toLatin1());
-    reader.setDecideFormatFromContent(false);
+    reader.setAutoDetectImageFormat(false);
     QImage image = reader.read();
     image.setDevicePixelRatio(ratio);
     return image;
@@ -74,9 +74,14 @@ void readBuiltInPictureAhead(const QString& name)
 
 QIcon builtInIcon(const QString& stem)
 {
+    // Each picture read as the PNG it is: QIcon would load every image
+    // reader Qt has to find out.
     QIcon icon;
-    for (const int size : {16, 32, 48, 128})
-        icon.addFile(QStringLiteral(":/pictures/%1-%2.png").arg(stem).arg(size), QSize(size, size));
+    for (const int size : {16, 32, 48, 128}) {
+        QImageReader reader(QStringLiteral(":/pictures/%1-%2.png").arg(stem).arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
 

@@ -35,8 +35,9 @@ Picture builtInPicture(const QString& name);
 
 // Starts reading the built-in picture `name` on a thread of its own, for the
 // next builtInPicture(name) to take when it comes: a window that is to be
-// made in a moment (the main window, during the splash's second) then does
-// not wait for its picture to be decoded.
+// made in a moment (the splash, while the font database is filled; the main
+// window, during the splash's second) then does not wait for its picture to
+// be decoded.
 void readBuiltInPictureAhead(const QString& name);
 
 // An icon from the built-in pictures `:/pictures/<stem>-<size>.png` at the

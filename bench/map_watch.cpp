@@ -1,0 +1,84 @@
+// Tells when windows appear on the X display and go, as the X server sees
+// it: one line for each top-level window mapped or unmapped,
+//
+//     <CLOCK_MONOTONIC seconds> map|unmap <window> <class> <width>x<height>
+//
+// the class being the WM_CLASS class of the window or of the client window a
+// window manager put in it. One process that listens, instead of polling
+// with a new xdotool every few milliseconds, which took processor time from
+// the very start it measured.
+
+#include <xcb/xcb.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+namespace {
+
+double now()
+{
+    timespec t {};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+std::string classOf(xcb_connection_t* c, xcb_window_t w)
+{
+    xcb_get_property_reply_t* r =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256), nullptr);
+    std::string name;
+    if (r && xcb_get_property_value_length(r) > 0) {
+        const char* value = static_cast<const char*>(xcb_get_property_value(r));
+        const int length = xcb_get_property_value_length(r);
+        const int first = int(strnlen(value, size_t(length)));
+        if (first + 1 < length) // instance, then class
+            name.assign(value + first + 1, strnlen(value + first + 1, size_t(length - first - 1)));
+    }
+    std::free(r);
+    if (!name.empty())
+        return name;
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr);
+    if (tree) {
+        const xcb_window_t* children = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree) && name.empty(); ++i)
+            name = classOf(c, children[i]);
+        std::free(tree);
+    }
+    return name;
+}
+
+} // namespace
+
+int main()
+{
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c))
+        return 1;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {
+        const double t = now();
+        const uint8_t type = event->response_type & 0x7f;
+        xcb_window_t w = 0;
+        if (type == XCB_MAP_NOTIFY)
+            w = reinterpret_cast<xcb_map_notify_event_t*>(event)->window;
+        else if (type == XCB_UNMAP_NOTIFY)
+            w = reinterpret_cast<xcb_unmap_notify_event_t*>(event)->window;
+        std::free(event);
+        if (!w)
+            continue;
+        xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr);
+        std::printf("%.6f %s %u %s %ux%u\n", t, type == XCB_MAP_NOTIFY ? "map" : "unmap", w,
+                    classOf(c, w).c_str(), g ? g->width : 0, g ? g->height : 0);
+        std::fflush(stdout);
+        std::free(g);
+    }
+    return 0;
+}
