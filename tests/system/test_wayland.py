@@ -51,15 +51,20 @@ def drawn_box(path):
     return key, box
 
 
+def more_than_a_cursor(box):
+    return box is not None and (box[2] > 64 or box[3] > 64)
+
+
 def splash_committed(log):
     """Whether the splash (the first window, 503 × 200) has committed a
-    picture: its surface attached a buffer and committed it (the client's
-    WAYLAND_DEBUG log)."""
+    picture: the window's own surface (not the pointer's) attached a buffer
+    and committed it (the client's WAYLAND_DEBUG log)."""
     start = log.find("set_min_size(503, 200)")
     if start < 0:
         return False
+    windows = set(re.findall(r"get_xdg_surface\(new id xdg_surface@\d+, wl_surface@(\d+)\)", log[:start]))
     for m in re.finditer(r"wl_surface@(\d+)\.attach\(wl_buffer@", log[start:]):
-        if ("wl_surface@%s.commit()" % m.group(1)) in log[start + m.end():]:
+        if m.group(1) in windows and ("wl_surface@%s.commit()" % m.group(1)) in log[start + m.end():]:
             return True
     return False
 
@@ -94,8 +99,8 @@ class WaylandCase(DesktopTestCase):
             # then the program goes on a moment, and is stopped again.)
             d.app.send_signal(signal.SIGSTOP)
             try:
-                drawn = d._wait_for(lambda: drawn_box(d.screenshot(path))[1] or time.monotonic() > deadline
-                                    or None, 1.5, "", interval=0.1)
+                drawn = d._wait_for(lambda: more_than_a_cursor(drawn_box(d.screenshot(path))[1])
+                                    or time.monotonic() > deadline or None, 1.5, "", interval=0.1)
             except Exception:
                 drawn = None
             finally:
