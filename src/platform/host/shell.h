@@ -8,7 +8,7 @@
 #include <QObject>
 
 #ifndef Q_OS_WIN
-#include "system_bus.h"
+#include "bus.h"
 #endif
 
 namespace platform {
@@ -27,7 +27,7 @@ private:
     MessageBox& notices_;
     QObject context_; // owns the pending calls' watchers
 #ifndef Q_OS_WIN
-    SystemBus systemBus_;
+    Bus systemBus_{QDBusConnection::SystemBus};
 #endif
 };
 
