@@ -2,7 +2,7 @@
 # ones. Sourced by run.sh and test.sh.
 
 RUN_PACKAGES=(qt6-base-dev libgif-dev libxcb1-dev libcurl4-openssl-dev cmake g++ make fonts-wqy-microhei)
-TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock xdg-utils
+TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock xdg-utils systemd
                x11-utils x11-xserver-utils imagemagick g++-mingw-w64-x86-64-win32
                clang libclang-rt-14-dev
                qt6-wayland weston sway wayvnc wtype grim xwayland
