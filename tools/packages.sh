@@ -7,7 +7,7 @@ TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock 
                clang libclang-rt-14-dev
                qt6-wayland weston sway wayvnc wtype grim xwayland
                desktop-file-utils appstream dpkg-dev file
-               gnome-shell gnome-shell-extension-appindicator
+               gnome-shell gnome-shell-extension-appindicator gjs
                kwin-wayland kwin-x11 plasma-workspace plasma-desktop kde-spectacle breeze
                plasma-framework plasma-integration qml-module-org-kde-kirigami2 qtwayland5)
 

@@ -156,9 +156,9 @@ QVariantMap DesktopNotices::hints(const DesktopNotice& notice)
     hints.insert(QStringLiteral("desktop-entry"), kDesktopEntry);
     // A program that is not installed (run from its build folder, or an
     // unpacked copy) has no icon the server could find by name: the picture
-    // itself goes with the notice. An installed one leaves the server its
-    // own sizes of the icon (and KDE would show the picture beside the text
-    // besides the icon in its header).
+    // itself goes with the notice (GNOME and Plasma then show it where they
+    // show the named icon). An installed one leaves the server the theme's
+    // own sizes of the icon, the SVG among them, sharp at any scale.
     if (!themeIcon_)
         themeIcon_ = themeHasIcon();
     if (!*themeIcon_)
