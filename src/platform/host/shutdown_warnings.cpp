@@ -226,6 +226,9 @@ ShutdownWarnings::ShutdownWarnings(Bus& systemBus, Bus& sessionBus)
     connect(&rereadSoon_, &QTimer::timeout, this, &ShutdownWarnings::reread);
     poll_.setInterval(kPollMs);
     connect(&poll_, &QTimer::timeout, this, &ShutdownWarnings::reread);
+    retry_.setSingleShot(true);
+    retry_.setInterval(kPollMs);
+    connect(&retry_, &QTimer::timeout, this, &ShutdownWarnings::reread);
     connect(&files_, &QFileSystemWatcher::directoryChanged, this, &ShutdownWarnings::filesChanged);
 
     // A logind (or a stand-in) that does signal its changes is heard at once.
@@ -273,8 +276,12 @@ void ShutdownWarnings::reread()
     rereadSoon_.stop();
     const std::uint64_t changesBefore = changes_;
     systemBus_.whenConnected([this, changesBefore](std::optional<QDBusConnection> bus, const QString&) {
-        if (!bus)
-            return; // no system bus: the buttons say so when used
+        if (!bus) {
+            // No system bus yet (the buttons say so when used): try again
+            // later, it may come.
+            retry_.start();
+            return;
+        }
         QDBusMessage get = QDBusMessage::createMethodCall(kLogindService, kLogindPath, kPropertiesInterface,
                                                           QStringLiteral("Get"));
         get << kLogindManager << kProperty;

@@ -90,6 +90,7 @@ private:
     QFileSystemWatcher files_;
     QTimer rereadSoon_; // gathers the hints that come in a burst into one read
     QTimer poll_;       // only where no hint can come
+    QTimer retry_;      // after the system bus could not be reached
 };
 
 } // namespace platform
