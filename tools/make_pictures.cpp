@@ -55,10 +55,11 @@ constexpr double kPi = std::numbers::pi;
 // top-left 246 x 278 pixels are visible in the main window, so the sun and
 // the first wave crest sit inside that corner; contrast stays low everywhere
 // so black and red label text remain readable on top.
-QImage makeBackground()
+QImage makeBackground(int scale)
 {
     const int w = 480, h = 720;
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img(w * scale, h * scale, QImage::Format_RGB32);
+    img.setDevicePixelRatio(scale); // drawn in the 1x coordinates
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
 
@@ -257,6 +258,14 @@ private:
     std::mt19937 gen_;
 };
 
+// The icon drawn at `size` x `scale` pixels, to be painted `size` wide.
+QImage scaledIcon(int size, int scale)
+{
+    QImage icon = makeIcon(size * scale);
+    icon.setDevicePixelRatio(scale);
+    return icon;
+}
+
 QColor withAlpha(QColor c, int alpha)
 {
     c.setAlpha(std::clamp(alpha, 0, 255));
@@ -374,11 +383,12 @@ void drawSnowyFir(QPainter &p, double x, double base, double height)
 // full moon rises behind a snowy hill, whose pale, calm slope carries the
 // clock line and the notes. Off the visible corner the hill falls away to the
 // right into a far plain under more sky.
-QImage makeStarrySkin()
+QImage makeStarrySkin(int scale)
 {
     const int w = 480, h = 720;
     const double horizon = 197;
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img(w * scale, h * scale, QImage::Format_RGB32);
+    img.setDevicePixelRatio(scale); // drawn in the 1x coordinates
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     Dice dice(0x5ea51001u);
@@ -581,10 +591,11 @@ void drawCloud(QPainter &p, QPointF base, double width, double height, Dice &dic
 // A clear blue day: a bright sun between the two frames, small clouds
 // drifting between the controls, and a bank of white cumulus whose tops rise
 // into the strip under the buttons and which fills the text band.
-QImage makeDaySkySkin()
+QImage makeDaySkySkin(int scale)
 {
     const int w = 480, h = 720;
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img(w * scale, h * scale, QImage::Format_RGB32);
+    img.setDevicePixelRatio(scale); // drawn in the 1x coordinates
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     Dice dice(0x5ea52002u);
@@ -711,11 +722,12 @@ void drawShell(QPainter &p, QPointF at, double r, double degrees)
 // second button row, the sun in the gap between the two frames, deep water
 // with white crests between the controls, surf in the strip under the
 // buttons, and a pale beach under the clock line and the notes.
-QImage makeSeaSkin()
+QImage makeSeaSkin(int scale)
 {
     const int w = 480, h = 720;
     const double horizon = 92, shore = 199;
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img(w * scale, h * scale, QImage::Format_RGB32);
+    img.setDevicePixelRatio(scale); // drawn in the 1x coordinates
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     Dice dice(0x5ea53003u);
@@ -993,10 +1005,11 @@ void drawLightStreaks(QPainter &p, int count, double x0, double step, double top
 // white version label sits at the bottom right. A mid-tone plate in the
 // top-left corner carries the window's black and near-white labels. Frame 1
 // moves the glow behind the icon and lights the dial's next hour tick.
-QImage makeSplashFrame(int frame)
+QImage makeSplashFrame(int frame, int scale)
 {
     const int w = 500, h = 200;
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img(w * scale, h * scale, QImage::Format_RGB32);
+    img.setDevicePixelRatio(scale); // drawn in the 1x coordinates
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -1033,7 +1046,7 @@ QImage makeSplashFrame(int frame)
         p.drawLine(iconCentre + QPointF(std::cos(a), std::sin(a)) * 61,
                    iconCentre + QPointF(std::cos(a), std::sin(a)) * 68.5);
     }
-    p.drawImage(QPointF(iconCentre.x() - 48, iconCentre.y() - 48), makeIcon(96));
+    p.drawImage(QPointF(iconCentre.x() - 48, iconCentre.y() - 48), scaledIcon(96, scale));
 
     // Title, a thin amber rule and the subtitle.
     drawShadowedText(p, QPointF(40, 104), QStringLiteral("关机工具"), cjkFont(64, true),
@@ -1066,10 +1079,11 @@ QImage makeSplashFrame(int frame)
 // with the icon and the title; the dial in the middle; dark plum at the
 // right end, under the white credit line, the near-white notes and the
 // button, leading into the window's red background.
-QImage makeAbout()
+QImage makeAbout(int scale)
 {
     const int w = 500, h = 200;
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img(w * scale, h * scale, QImage::Format_RGB32);
+    img.setDevicePixelRatio(scale); // drawn in the 1x coordinates
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -1101,7 +1115,7 @@ QImage makeAbout()
     p.setBrush(QColor(255, 255, 255));
     p.drawEllipse(dial, 4, 4);
 
-    p.drawImage(QPointF(26, 52), makeIcon(96));
+    p.drawImage(QPointF(26, 52), scaledIcon(96, scale));
     drawShadowedText(p, QPointF(140, 104), QStringLiteral("关机工具"), cjkFont(44, true),
                      QColor(30, 42, 118), QColor(255, 255, 255, 200));
     QLinearGradient rule(140, 0, 300, 0);
@@ -1546,7 +1560,25 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    bool ok = writeImage(makeBackground(), out.filePath("background.jpg"), "jpg", 90);
+    // Each picture at 1x, and at 2x for screens of two device pixels to a
+    // point, named by Qt's @2x convention.
+    const auto at = [](const QString& name, int scale) {
+        if (scale == 1)
+            return name;
+        const qsizetype dot = name.lastIndexOf(u'.');
+        return name.left(dot) + QStringLiteral("@%1x").arg(scale) + name.mid(dot);
+    };
+    bool ok = true;
+    for (int scale : {1, 2}) {
+        ok = writeImage(makeBackground(scale), out.filePath(at("background.jpg", scale)), "jpg", 90) && ok;
+        ok = writeImage(makeStarrySkin(scale), out.filePath(at(QStringLiteral("星空.jpg"), scale)), "jpg", 90) && ok;
+        ok = writeImage(makeDaySkySkin(scale), out.filePath(at(QStringLiteral("天空.jpg"), scale)), "jpg", 90) && ok;
+        ok = writeImage(makeSeaSkin(scale), out.filePath(at(QStringLiteral("大海.jpg"), scale)), "jpg", 90) && ok;
+        ok = writeGif({makeSplashFrame(0, scale), makeSplashFrame(1, scale)}, 80,
+                      out.filePath(at("splash.gif", scale)))
+             && ok;
+        ok = writeBmp24(makeAbout(scale), out.filePath(at("about.bmp", scale))) && ok;
+    }
     std::vector<QImage> icons;
     for (int size : {16, 32, 48, 128}) {
         icons.push_back(makeIcon(size));
@@ -1555,9 +1587,6 @@ int main(int argc, char *argv[])
     }
     ok = writeIco(icons, out.filePath("icon.ico")) && ok;
 
-    ok = writeImage(makeStarrySkin(), out.filePath(QStringLiteral("星空.jpg")), "jpg", 90) && ok;
-    ok = writeImage(makeDaySkySkin(), out.filePath(QStringLiteral("天空.jpg")), "jpg", 90) && ok;
-    ok = writeImage(makeSeaSkin(), out.filePath(QStringLiteral("大海.jpg")), "jpg", 90) && ok;
 
     std::vector<QImage> chooser;
     for (int size : {16, 32, 48, 128}) {
@@ -1568,8 +1597,6 @@ int main(int argc, char *argv[])
     }
     ok = writeIco(chooser, out.filePath("chooser.ico")) && ok;
 
-    ok = writeGif({makeSplashFrame(0), makeSplashFrame(1)}, 80, out.filePath("splash.gif")) && ok;
-    ok = writeBmp24(makeAbout(), out.filePath("about.bmp")) && ok;
     ok = writeFile(out.filePath("vesperon.svg"), makeSvgIcon()) && ok;
     return ok ? 0 : 1;
 }

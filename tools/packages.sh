@@ -9,7 +9,8 @@ TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock 
                desktop-file-utils appstream dpkg-dev file
                gnome-shell gnome-shell-extension-appindicator gjs
                kwin-wayland kwin-x11 plasma-workspace plasma-desktop kde-spectacle breeze
-               plasma-framework plasma-integration qml-module-org-kde-kirigami2 qtwayland5)
+               plasma-framework plasma-integration qml-module-org-kde-kirigami2 qtwayland5
+               at-spi2-core python3-pyatspi)
 
 as_root() {
     if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi

@@ -27,9 +27,10 @@ HY::HY(platform::Platform& platform, platform::Forms& forms)
     : Form(nullptr, Qt::Tool | Qt::FramelessWindowHint), platform_(platform), forms_(forms)
 {
     setObjectName(platform::names::kSplash);
+    // It shows no title; assistive technology still names it.
+    setAccessibleName(QStringLiteral("关机工具"));
     setFixedSize(platform::twipsSize(7545, 3000));
-    const QString picture = QStringLiteral(":/pictures/splash.gif");
-    setPicture({QPixmap(picture), picture}); // the first frame, as a still picture
+    setPicture(platform::builtInPicture(QStringLiteral("splash.gif"))); // the first frame, as a still picture
 
     Label1 = label(this, "Label1", QStringLiteral("关机工具V") + info::kVersion, twipsRect(5760, 2640, 1575, 255),
                    0x00ffffff);

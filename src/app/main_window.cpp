@@ -5,6 +5,7 @@
 #include "platform/colours.h"
 #include "platform/command_button.h"
 #include "platform/design.h"
+#include "platform/menu_bar.h"
 #include "platform/twips.h"
 #include "schedule/shutdown_commands.h"
 #include "skins/skin_store.h"
@@ -76,8 +77,7 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildControls()
 {
     // Each menu item is a command of its own on the bar, with no submenu.
-    menuBar = new QMenuBar(this);
-    menuBar->setNativeMenuBar(false);
+    menuBar = new platform::MenuBar(this);
     换肤 = menuBar->addAction(QStringLiteral("换肤"));
     留言 = menuBar->addAction(QStringLiteral("给我工资"));
     说明 = menuBar->addAction(QStringLiteral("说明"));
@@ -146,11 +146,12 @@ void MainWindow::buildControls()
     Text2->hide();
 
     // The window's own picture, until a skin replaces it.
-    client->setPicture({QPixmap(QStringLiteral(":/pictures/background.jpg")), QStringLiteral(":/pictures/background.jpg")});
+    client->setPicture(platform::builtInPicture(QStringLiteral("background.jpg")));
 
-    // Keyboard order; frames and labels take no focus.
-    QWidget* order[] = {Text1,    Command1, Option1,  Option2,  Command2, Command3, Command4,
-                        Command5, Command6, Command7, Command8, Command9, Command10};
+    // Keyboard order; frames and labels take no focus, but for "检查更新",
+    // which is pressed like a link and comes last.
+    QWidget* order[] = {Text1,    Command1, Option1,  Option2,  Command2,  Command3, Command4,
+                        Command5, Command6, Command7, Command8, Command9, Command10, Label3};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     Text1->setFocus();

@@ -32,8 +32,7 @@ GY::GY(platform::Forms& forms)
     setWindowTitle(kTitle);
     setFixedSize(platform::twipsSize(8640, 2955));
     setBackColor(QColor(255, 0, 0));
-    const QString banner = QStringLiteral(":/pictures/about.bmp");
-    setPicture({QPixmap(banner), banner});
+    setPicture(platform::builtInPicture(QStringLiteral("about.bmp")));
 
     Label1 = place(new platform::Label(kVersionNotes, this), "Label1", twipsRect(6720, 840, 1575, 1455));
     Label1->setFont(boldYaHei());

@@ -18,6 +18,7 @@ CommandButton::CommandButton(const QString& caption, QWidget* parent) : QPushBut
 void CommandButton::focusInEvent(QFocusEvent* event)
 {
     focusedSince_ = FreshKeys::instance().now();
+    pressedByKey_ = false;
     QPushButton::focusInEvent(event);
 }
 
@@ -49,15 +50,22 @@ void CommandButton::keyPressEvent(QKeyEvent* event)
         event->accept(); // swallowed: it must neither press us nor reach the window
         return;
     }
+    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Select)
+        pressedByKey_ = true;
     QPushButton::keyPressEvent(event);
 }
 
 void CommandButton::keyReleaseEvent(QKeyEvent* event)
 {
-    if (event->isAutoRepeat() && isPressingKey(event->key())) {
+    // Space clicks when it comes up, but only the Space that pressed us: not
+    // a held one whose repeats come up while the mouse holds us down.
+    const bool space = event->key() == Qt::Key_Space || event->key() == Qt::Key_Select;
+    if ((event->isAutoRepeat() && isPressingKey(event->key())) || (space && !pressedByKey_)) {
         event->accept();
         return;
     }
+    if (space)
+        pressedByKey_ = false;
     QPushButton::keyReleaseEvent(event);
 }
 

@@ -22,6 +22,7 @@ protected:
 
 private:
     quint64 focusedSince_ = 0; // the window system's time when the focus came
+    bool pressedByKey_ = false; // Space went down on us afresh
 };
 
 // The keys that press a focused button.

@@ -1,5 +1,6 @@
 #include "design.h"
 
+#include <QGuiApplication>
 #include <QPalette>
 
 namespace platform {
@@ -17,6 +18,15 @@ void fillBackground(QWidget* control, const QColor& colour)
     palette.setColor(QPalette::Window, colour);
     control->setPalette(palette);
     control->setAutoFillBackground(true);
+}
+
+Picture builtInPicture(const QString& name)
+{
+    const QString path = QStringLiteral(":/pictures/") + name;
+    qreal ratio = 1;
+    QPixmap pixmap(qt_findAtNxFile(path, qApp ? qApp->devicePixelRatio() : 1.0, &ratio));
+    pixmap.setDevicePixelRatio(ratio);
+    return {pixmap, path};
 }
 
 QIcon builtInIcon(const QString& stem)

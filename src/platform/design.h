@@ -4,6 +4,7 @@
 // program's built-in pictures.
 
 #include "colours.h"
+#include "platform.h"
 
 #include <QIcon>
 #include <QRect>
@@ -26,6 +27,11 @@ void setTextColour(QWidget* control, std::uint32_t value);
 
 // An opaque background of `colour`.
 void fillBackground(QWidget* control, const QColor& colour);
+
+// A built-in picture, `:/pictures/<name>`: drawn at 2x as well
+// (`<stem>@2x.<ext>`), which a screen of more than one device pixel to a
+// point gets, so that it is as sharp there as the text.
+Picture builtInPicture(const QString& name);
 
 // An icon from the built-in pictures `:/pictures/<stem>-<size>.png` at the
 // sizes the program draws (16, 32, 48, 128).

@@ -1,9 +1,11 @@
 #include "forms.h"
 
+#include "accessibility.h"
 #include "twips.h"
 #include "host/desktop.h"
 
 #include <QAction>
+#include <QBitmap>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHash>
@@ -28,7 +30,7 @@ WindowHandle nextHandle = 0x10000;
 
 } // namespace
 
-Form::Form(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
+Form::Form(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) { installAccessibility(); }
 
 Form::~Form()
 {
@@ -82,9 +84,13 @@ void Form::updateShape()
     if (keyMode_ != ColourKeyMode::ShapeMask)
         return;
     // The window as it is drawn, children and all: every pixel of exactly
-    // the key colour is cut out of its shape.
-    const QPixmap drawn = grab();
-    setMask(drawn.createMaskFromColor(key_, Qt::MaskInColor));
+    // the key colour is cut out of its shape. Drawn in the window's own
+    // points, in which a mask is given (on a screen of two device pixels to
+    // a point, a mask in device pixels would be taken at twice its size).
+    QImage drawn(size(), QImage::Format_RGB32);
+    drawn.setDevicePixelRatio(1);
+    render(&drawn);
+    setMask(QBitmap::fromImage(drawn.createMaskFromColor(key_.rgb(), Qt::MaskInColor)));
 }
 
 void Form::changeEvent(QEvent* event)

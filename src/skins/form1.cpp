@@ -37,11 +37,12 @@ Form1::Form1(platform::Platform& platform, platform::Forms& forms)
     platform::setTextColour(Label1, 0x000000ff); // red
     Label1->setCursor(Qt::PointingHandCursor);
 
-    // Keyboard order; the frame and the label take no focus. The first
-    // option takes the focus when the window opens, which selects it.
+    // Keyboard order; the frame takes no focus, the red hint comes last. The
+    // first option takes the focus when the window opens, which selects it.
     setTabOrder(Option1, Option2);
     setTabOrder(Option2, Option3);
     setTabOrder(Option3, Command1);
+    setTabOrder(Command1, Label1);
     Option1->setFocus();
 
     connect(Command1, &QPushButton::clicked, this, [this] { onCommand1Click(); });

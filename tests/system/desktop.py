@@ -247,12 +247,13 @@ class Desktop:
     """
 
     def __init__(self, logind="mock", tray=False, monitor=False,
-                 binary=None, lang="C.UTF-8", sni=False, notifications=False):
+                 binary=None, lang="C.UTF-8", sni=False, atspi=False, notifications=False):
         if logind not in ("mock", "refuse", "real", None):
             raise ValueError("logind must be 'mock', 'refuse', 'real' or None")
         self.logind = logind
         self.tray = tray
         self.sni = sni
+        self.atspi = atspi
         self.notifications = notifications
         self._notifier = None
         self.notifier_log = None
@@ -304,6 +305,8 @@ class Desktop:
         self._start_session_bus()
         if self.sni:
             self._start_watcher()
+        if self.atspi:
+            self._start_atspi()
         if self.notifications:
             self._start_notifier()
         if self.logind in ("mock", "refuse"):
@@ -569,6 +572,24 @@ class Desktop:
             LOGIN1_IFACE, "ScheduledShutdown",
             dbus.Struct((kind, dbus.UInt64(usec)), signature="st", variant_level=1))
 
+    def _start_atspi(self):
+        """The accessibility bus, as a desktop session starts it: screen
+        readers and the program meet there."""
+        self._spawn("atspi", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+        self._wait_for(lambda: self._session.name_has_owner("org.a11y.Bus"),
+                       START_TIMEOUT, "the accessibility bus")
+
+    def screen_reader(self, *args):
+        """Runs atspi_tool.py in this desktop's session: ("tree",) gives the
+        program's windows as a screen reader sees them."""
+        import json
+        tool = os.path.join(os.path.dirname(os.path.abspath(__file__)), "atspi_tool.py")
+        r = subprocess.run([PYTHON, tool] + list(args), env=self.env(), capture_output=True,
+                           text=True, timeout=60)
+        if r.returncode != 0:
+            raise DesktopError("atspi_tool %s: %s" % (" ".join(args), r.stderr.strip()))
+        return json.loads(r.stdout) if args[0] == "tree" else None
+
     def sni_items(self):
         """Bus names the program registered its tray items under."""
         if self._watcher is None:
@@ -747,8 +768,11 @@ class Desktop:
         self.app_stderr = os.path.join(self.tmp, "vesperon.err")
         # The session bus is this desktop's; QT_QPA_PLATFORM is left unset
         # (xcb).
+        env = dict(env or {})
+        if self.atspi:
+            env.setdefault("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1")
         self.app = self._spawn("vesperon", [program] + args,
-                               env=self.env(**(env or {})),
+                               env=self.env(**env),
                                cwd=cwd or self.tmp,
                                stdout=open(self.app_stdout, "ab"),
                                stderr=open(self.app_stderr, "ab"))

@@ -56,7 +56,7 @@ SKINS = ("星空", "天空", "大海")
 # conventions.
 FILES = {
     "bin/vesperon",
-    *("share/vesperon/%s.jpg" % skin for skin in SKINS),
+    *("share/vesperon/%s%s.jpg" % (skin, scale) for skin in SKINS for scale in ("", "@2x")),
     "share/applications/vesperon.desktop",
     *("share/icons/hicolor/%dx%d/apps/vesperon.png" % (s, s) for s in ICON_SIZES),
     "share/icons/hicolor/scalable/apps/vesperon.svg",

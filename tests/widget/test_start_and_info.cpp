@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QMenuBar>
+#include <QAccessible>
 #include <QTest>
 
 using namespace platform;
@@ -96,6 +97,11 @@ void TestStartAndInfo::splashLayout()
     QCOMPARE(splash.size(), QSize(503, 200));
     QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(splash.picture().pixmap.size(), QSize(500, 200));
+    // Untitled on the screen, but named for assistive technology.
+    QAccessibleInterface* seen = QAccessible::queryAccessibleInterface(&splash);
+    QVERIFY(seen);
+    QCOMPARE(seen->role(), QAccessible::Window);
+    QCOMPARE(seen->text(QAccessible::Name), QStringLiteral("关机工具"));
     struct Row {
         QLabel* label;
         QString caption;

@@ -4,6 +4,8 @@
 #include "sequential_files.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QImageReader>
 #include <QtEndian>
 
@@ -143,6 +145,42 @@ QString pictureProblem(const QByteArray& bytes, QImage* decoded)
     return QString();
 }
 
+namespace {
+
+// The picture in the file `path`, or why not.
+QImage decodeFile(const QString& path, QString* why)
+{
+    const std::optional<QByteArray> bytes = readRegularFile(path, kMaxPictureFileBytes + 1, why);
+    if (bytes && bytes->size() > kMaxPictureFileBytes)
+        *why = QStringLiteral("the file is larger than %1 MiB").arg(kMaxPictureFileBytes >> 20);
+    QImage image;
+    if (why->isEmpty() && bytes)
+        *why = pictureProblem(*bytes, &image);
+    return why->isEmpty() ? image : QImage();
+}
+
+// The picture drawn at twice the size beside `path` (`name@2x.ext`), for a
+// screen of more than one device pixel to a point; only when it is not
+// older than the picture itself, so that a picture of the user's own put in
+// place of the program's is shown, not the program's at 2x.
+QImage decodeTwiceTheSize(const QString& path)
+{
+    if (!qApp || qApp->devicePixelRatio() <= 1.0)
+        return QImage();
+    const qsizetype dot = path.lastIndexOf(u'.');
+    const QString twice = path.left(dot) + QStringLiteral("@2x") + path.mid(dot);
+    const QFileInfo big(twice), small(path);
+    if (dot <= path.lastIndexOf(u'/') || !big.isFile() || big.lastModified() < small.lastModified())
+        return QImage();
+    QString why;
+    QImage image = decodeFile(twice, &why);
+    if (!image.isNull())
+        image.setDevicePixelRatio(2.0);
+    return image;
+}
+
+} // namespace
+
 std::optional<Picture> HostPictures::load(const QString& fileName)
 {
     QString path = fileName;
@@ -153,16 +191,13 @@ std::optional<Picture> HostPictures::load(const QString& fileName)
         path[separator] = u'/';
 #endif
     QString why;
-    const std::optional<QByteArray> bytes = readRegularFile(path, kMaxPictureFileBytes + 1, &why);
-    if (bytes && bytes->size() > kMaxPictureFileBytes)
-        why = QStringLiteral("the file is larger than %1 MiB").arg(kMaxPictureFileBytes >> 20);
-    QImage image;
-    if (why.isEmpty() && bytes)
-        why = pictureProblem(*bytes, &image);
-    if (!why.isEmpty()) {
+    QImage image = decodeFile(path, &why);
+    if (image.isNull()) {
         writeErrorLine(QStringLiteral("picture %1 not loaded: %2").arg(QDir::toNativeSeparators(path), why));
         return std::nullopt;
     }
+    if (QImage sharper = decodeTwiceTheSize(path); !sharper.isNull())
+        image = std::move(sharper);
     return Picture{QPixmap::fromImage(std::move(image)), fileName};
 }
 
