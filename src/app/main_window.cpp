@@ -38,7 +38,16 @@ constexpr std::uint32_t kInactiveBorder = 0x8000000b;
 
 void ClientArea::setPicture(const platform::Picture& picture)
 {
+    // Only the part that shows is kept: the picture is drawn from the top-left
+    // corner at its natural size and cut off at the edges, which never move
+    // out (the window only ever shrinks).
     picture_ = picture;
+    const qreal ratio = picture.pixmap.devicePixelRatio();
+    const QRect shown = QRect(QPoint(0, 0), (QSizeF(size()) * ratio).toSize()).intersected(picture.pixmap.rect());
+    if (!picture.isNull() && shown != picture.pixmap.rect()) {
+        picture_.pixmap = picture.pixmap.copy(shown);
+        picture_.pixmap.setDevicePixelRatio(ratio);
+    }
     update();
 }
 

@@ -1,6 +1,8 @@
 #include "design.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QPalette>
 
 namespace platform {
@@ -24,9 +26,15 @@ Picture builtInPicture(const QString& name)
 {
     const QString path = QStringLiteral(":/pictures/") + name;
     qreal ratio = 1;
-    QPixmap pixmap(qt_findAtNxFile(path, qApp ? qApp->devicePixelRatio() : 1.0, &ratio));
-    pixmap.setDevicePixelRatio(ratio);
-    return {pixmap, path};
+    // Read with the one image reader its kind needs, so that no other is
+    // loaded before it is needed (Qt would load them all to choose), and
+    // kept by the window alone, not in Qt's cache of pictures by file name.
+    QImageReader reader(qt_findAtNxFile(path, qApp ? qApp->devicePixelRatio() : 1.0, &ratio),
+                        QFileInfo(path).suffix().toLatin1());
+    reader.setDecideFormatFromContent(false);
+    QImage image = reader.read();
+    image.setDevicePixelRatio(ratio);
+    return {QPixmap::fromImage(std::move(image)), path};
 }
 
 QIcon builtInIcon(const QString& stem)

@@ -83,13 +83,14 @@ void Form::updateShape()
 {
     if (keyMode_ != ColourKeyMode::ShapeMask)
         return;
-    // The window as it is drawn, children and all: every pixel of exactly
-    // the key colour is cut out of its shape. Drawn in the window's own
+    // The window's background and picture as they are drawn: every pixel of
+    // exactly the key colour is cut out of its shape. (Its controls are not
+    // drawn for this; none has the key colour.) Drawn in the window's own
     // points, in which a mask is given (on a screen of two device pixels to
     // a point, a mask in device pixels would be taken at twice its size).
     QImage drawn(size(), QImage::Format_RGB32);
     drawn.setDevicePixelRatio(1);
-    render(&drawn);
+    render(&drawn, QPoint(), QRegion(), QWidget::DrawWindowBackground);
     setMask(QBitmap::fromImage(drawn.createMaskFromColor(key_.rgb(), Qt::MaskInColor)));
 }
 

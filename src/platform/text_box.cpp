@@ -1,6 +1,9 @@
 #include "text_box.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
+#include <QTimer>
 #include <QScopedValueRollback>
 
 namespace platform {
@@ -24,6 +27,35 @@ int typedCode(const QKeyEvent& event)
         return -1;
     return text.at(0).unicode();
 }
+
+// The cursor's blinking, for all the program's text boxes: on while the user
+// works, stopped once they have done nothing for a while.
+class Blinking final : public QObject {
+public:
+    static Blinking& instance()
+    {
+        static QPointer<Blinking> blinking;
+        if (!blinking)
+            blinking = new Blinking(QCoreApplication::instance());
+        return *blinking;
+    }
+    void wake()
+    {
+        if (QApplication::cursorFlashTime() == 0 && flashTime_ > 0)
+            QApplication::setCursorFlashTime(flashTime_);
+        idle_.start();
+    }
+
+private:
+    explicit Blinking(QObject* parent) : QObject(parent), flashTime_(QApplication::cursorFlashTime())
+    {
+        idle_.setSingleShot(true);
+        idle_.setInterval(TextBox::kBlinkTimeoutMs);
+        connect(&idle_, &QTimer::timeout, this, [] { QApplication::setCursorFlashTime(0); });
+    }
+    const int flashTime_; // the desktop's
+    QTimer idle_;
+};
 
 } // namespace
 
@@ -50,8 +82,21 @@ void TextBox::raiseChange()
         onChange();
 }
 
+void TextBox::focusInEvent(QFocusEvent* event)
+{
+    Blinking::instance().wake();
+    QLineEdit::focusInEvent(event);
+}
+
+void TextBox::mousePressEvent(QMouseEvent* event)
+{
+    Blinking::instance().wake();
+    QLineEdit::mousePressEvent(event);
+}
+
 void TextBox::keyPressEvent(QKeyEvent* event)
 {
+    Blinking::instance().wake();
     int code = typedCode(*event);
     if (code >= 0 && onKeyPress) {
         onKeyPress(code);
@@ -65,6 +110,7 @@ void TextBox::keyPressEvent(QKeyEvent* event)
 
 void TextBox::inputMethodEvent(QInputMethodEvent* event)
 {
+    Blinking::instance().wake();
     const QString commit = event->commitString();
     if (!onKeyPress || commit.isEmpty()) {
         QLineEdit::inputMethodEvent(event);

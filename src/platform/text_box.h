@@ -9,6 +9,9 @@
 //    Backspace, 13 for Enter) before the box takes it, and discards it by
 //    setting the code to 0. Keys that type no character (Delete, arrows,
 //    shortcuts such as paste) do not reach it.
+// Its cursor stops blinking ten seconds after the last key or click, as on
+// GTK's desktops, and blinks again at the next: a window that just waits on
+// the screen then wakes the machine for its clock alone.
 
 #include <QLineEdit>
 
@@ -27,8 +30,12 @@ public:
     std::function<void()> onChange;
     std::function<void(int& keyCode)> onKeyPress;
 
+    static constexpr int kBlinkTimeoutMs = 10000;
+
 protected:
+    void focusInEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:

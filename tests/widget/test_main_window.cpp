@@ -3,6 +3,7 @@
 
 #include "keyboard.h"
 #include "main_window_fixture.h"
+#include "platform/design.h"
 #include "platform/fonts.h"
 #include "platform/general_date.h"
 #include "platform/twips.h"
@@ -160,7 +161,9 @@ void TestMainWindow::controlsStandWhereDesigned()
     QCOMPARE(main_->Frame1->palette().color(QPalette::Window), QColor(244, 247, 252));
     QVERIFY(main_->Frame1->autoFillBackground());
     QVERIFY(!main_->client->picture().isNull());
-    QCOMPARE(main_->client->picture().pixmap.size(), QSize(480, 720));
+    QCOMPARE(platform::builtInPicture(QStringLiteral("background.jpg")).pixmap.size(), QSize(480, 720));
+    // Of which the window keeps what shows.
+    QCOMPARE(main_->client->picture().pixmap.size(), main_->client->size());
 }
 
 void TestMainWindow::label3IsRedBoldAndSizedToItsText()

@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <memory>
 #include <thread>
@@ -52,9 +53,42 @@ size_t onHeader(char*, size_t size, size_t count, void* user)
 
 // libcurl bounds every part of a reply (a status or header line, all the
 // headers, a chunk's size line) where Qt 6.4's network module lets the
-// headers grow without end.
+// headers grow without end. It is loaded the first time the update check
+// runs, not at start: it brings some twenty libraries of its own (TLS,
+// Kerberos, LDAP, ...) that the start of the program and its idle memory
+// would otherwise pay for.
 struct HostInternetTransfer::Session {
-    Session() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+    decltype(&::curl_global_init) globalInit = nullptr;
+    decltype(&::curl_easy_init) easyInit = nullptr;
+    decltype(&::curl_easy_setopt) setopt = nullptr;
+    decltype(&::curl_easy_perform) perform = nullptr;
+    decltype(&::curl_easy_getinfo) getinfo = nullptr;
+    decltype(&::curl_easy_cleanup) cleanup = nullptr;
+    decltype(&::curl_easy_strerror) describe = nullptr;
+    QString missing; // why libcurl cannot be used, if it cannot
+
+    Session()
+    {
+        void* library = ::dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+        if (!library) {
+            missing = QStringLiteral("libcurl is not installed (%1)").arg(QString::fromLocal8Bit(::dlerror()));
+            return;
+        }
+        const auto find = [library, this](auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(library, name));
+            if (!function && missing.isEmpty())
+                missing = QStringLiteral("libcurl has no %1").arg(QLatin1String(name));
+        };
+        find(globalInit, "curl_global_init");
+        find(easyInit, "curl_easy_init");
+        find(setopt, "curl_easy_setopt");
+        find(perform, "curl_easy_perform");
+        find(getinfo, "curl_easy_getinfo");
+        find(cleanup, "curl_easy_cleanup");
+        find(describe, "curl_easy_strerror");
+        if (missing.isEmpty())
+            globalInit(CURL_GLOBAL_DEFAULT);
+    }
 };
 
 HostInternetTransfer::HostInternetTransfer() = default;
@@ -72,40 +106,44 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
     };
     if (!url.isValid() || url.host().isEmpty())
         return fail(QStringLiteral("not a valid address"));
+    if (!session_->missing.isEmpty())
+        return fail(session_->missing);
+    const Session& curl = *session_;
 
     // The transfer runs on a thread of its own; the program's other windows
     // and timers go on meanwhile, and the call returns when it is over.
     const auto transfer = std::make_shared<Transfer>();
     const QByteArray encoded = url.toEncoded();
     QEventLoop loop;
-    std::thread worker([transfer, encoded, &loop] {
-        CURL* curl = curl_easy_init();
-        if (!curl) {
+    std::thread worker([transfer, encoded, &loop, &curl] {
+        CURL* handle = curl.easyInit();
+        if (!handle) {
             transfer->result = CURLE_FAILED_INIT;
         } else {
-            curl_easy_setopt(curl, CURLOPT_URL, encoded.constData());
-            curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+            const auto setopt = [&](CURLoption option, auto value) { curl.setopt(handle, option, value); };
+            setopt(CURLOPT_URL, encoded.constData());
+            setopt(CURLOPT_NOSIGNAL, 1L);
             // The deadline is over the whole transfer: a server that trickles
             // a byte now and then is cut off too.
-            curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(kFetchDeadlineMs));
-            curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-            curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
-            curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-            curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+            setopt(CURLOPT_TIMEOUT_MS, long(kFetchDeadlineMs));
+            setopt(CURLOPT_FOLLOWLOCATION, 1L);
+            setopt(CURLOPT_MAXREDIRS, 5L);
+            setopt(CURLOPT_PROTOCOLS_STR, "http,https");
+            setopt(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
             // Compressed replies are welcome; what counts is the size
             // unpacked, so a small bomb is cut off at the limit.
-            curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-            curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(kMaxDocumentBytes));
-            curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
-            curl_easy_setopt(curl, CURLOPT_WRITEDATA, transfer.get());
-            curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
-            curl_easy_setopt(curl, CURLOPT_HEADERDATA, transfer.get());
-            curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, transfer->error);
-            curl_easy_setopt(curl, CURLOPT_USERAGENT, "vesperon");
+            setopt(CURLOPT_ACCEPT_ENCODING, "");
+            setopt(CURLOPT_MAXFILESIZE_LARGE, curl_off_t(kMaxDocumentBytes));
+            setopt(CURLOPT_WRITEFUNCTION, onBody);
+            setopt(CURLOPT_WRITEDATA, transfer.get());
+            setopt(CURLOPT_HEADERFUNCTION, onHeader);
+            setopt(CURLOPT_HEADERDATA, transfer.get());
+            setopt(CURLOPT_ERRORBUFFER, transfer->error);
+            setopt(CURLOPT_USERAGENT, "vesperon");
             // Proxies as desktop programs take them: http_proxy, no_proxy.
-            transfer->result = curl_easy_perform(curl);
-            curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &transfer->status);
-            curl_easy_cleanup(curl);
+            transfer->result = curl.perform(handle);
+            curl.getinfo(handle, CURLINFO_RESPONSE_CODE, &transfer->status);
+            curl.cleanup(handle);
         }
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
@@ -120,7 +158,7 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
     if (why.isEmpty() && transfer->result == CURLE_OPERATION_TIMEDOUT)
         why = QStringLiteral("no complete answer within %1 s").arg(kFetchDeadlineMs / 1000);
     if (why.isEmpty() && transfer->result != CURLE_OK)
-        why = QString::fromUtf8(transfer->error[0] ? transfer->error : curl_easy_strerror(transfer->result));
+        why = QString::fromUtf8(transfer->error[0] ? transfer->error : curl.describe(transfer->result));
     if (why.isEmpty() && (transfer->status < 200 || transfer->status > 299))
         why = QStringLiteral("HTTP status %1").arg(transfer->status);
     if (!why.isEmpty())
