@@ -2,12 +2,12 @@
 # ones. Sourced by run.sh and test.sh.
 
 RUN_PACKAGES=(qt6-base-dev libgif-dev libxcb1-dev libcurl4-openssl-dev cmake g++ make fonts-wqy-microhei)
-TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock xdg-utils
+TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock xdg-utils systemd
                x11-utils x11-xserver-utils imagemagick g++-mingw-w64-x86-64-win32
                clang libclang-rt-14-dev
                qt6-wayland weston sway wayvnc wtype grim xwayland
                desktop-file-utils appstream dpkg-dev file
-               gnome-shell gnome-shell-extension-appindicator
+               gnome-shell gnome-shell-extension-appindicator gjs
                kwin-wayland kwin-x11 plasma-workspace plasma-desktop kde-spectacle breeze
                plasma-framework plasma-integration qml-module-org-kde-kirigami2 qtwayland5
                at-spi2-core python3-pyatspi)

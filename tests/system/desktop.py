@@ -53,6 +53,8 @@ LOGIN1_NAME = "org.freedesktop.login1"
 LOGIN1_PATH = "/org/freedesktop/login1"
 LOGIN1_IFACE = "org.freedesktop.login1.Manager"
 MOCK_IFACE = "org.freedesktop.DBus.Mock"
+NOTIFICATIONS = "org.freedesktop.Notifications"
+NOTIFICATIONS_PATH = "/org/freedesktop/Notifications"
 SNI_WATCHER = "org.kde.StatusNotifierWatcher"
 SNI_WATCHER_PATH = "/StatusNotifierWatcher"
 
@@ -179,14 +181,21 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
 </busconfig>
 """
 
-# Methods python-dbusmock's logind template does not have.
+# What logind's ScheduledShutdown says when nothing is pending: no type and
+# the largest time (older versions and some stand-ins say ("", 0)).
+NOTHING_SCHEDULED = ("", 2**64 - 1)
+
+# Methods python-dbusmock's logind template does not have. As the real
+# logind, they change ScheduledShutdown without a PropertiesChanged signal,
+# and the cancel says whether anything was pending.
 LOGIND_EXTRA_METHODS = [
     ("ScheduleShutdown", "st", "",
      "self.props['%s']['ScheduledShutdown'] = "
      "dbus.Struct((args[0], dbus.UInt64(args[1])), signature='st')" % LOGIN1_IFACE),
     ("CancelScheduledShutdown", "", "b",
+     "ret = bool(self.props['%s']['ScheduledShutdown'][0]); "
      "self.props['%s']['ScheduledShutdown'] = "
-     "dbus.Struct(('', dbus.UInt64(0)), signature='st'); ret = True" % LOGIN1_IFACE),
+     "dbus.Struct(('', dbus.UInt64(%d)), signature='st')" % (LOGIN1_IFACE, LOGIN1_IFACE, NOTHING_SCHEDULED[1])),
 ]
 
 # The same, for a logind that refuses (as polkit would for an unprivileged
@@ -201,27 +210,53 @@ LOGIND_REFUSING_METHODS = [
 ]
 
 
+REAL_LOGIND = "/lib/systemd/systemd-logind"
+
+# The program and Debian's own systemd-logind in a mount namespace of their
+# own (sh -c SCRIPT LOGIND PROGRAM ARGS...). /run is a fresh tmpfs there:
+# logind keeps its state in /run/systemd and finds neither the machine's
+# udev data (so it leaves the devices' access lists alone) nor its utmp (so
+# its wall messages reach no terminal); the console's VTs are hidden from it
+# where /sys allows. /run/systemd/system lets `shutdown` believe systemd is
+# running, so that it talks to logind as on a booted system.
+REAL_LOGIND_SCRIPT = """
+mount -t tmpfs -o mode=0755 tmpfs /run || exit 1
+mount -t tmpfs tmpfs /sys/class/tty 2>/dev/null
+mkdir -p /run/systemd/shutdown /run/systemd/system || exit 1
+"$0" >"$VESPERON_LOGIND_LOG" 2>&1 &
+exec "$@"
+"""
+
+
 class Desktop:
     """Xvfb + openbox + private system bus (+ mock logind) + the program.
 
     logind:  "mock" (default) for the dbusmock logind with the scheduling
              methods, "refuse" for one whose scheduling methods fail with
-             an authorization error, None for no logind on the bus at all.
+             an authorization error, "real" for Debian's own systemd-logind
+             started with the program (see launch()), None for no logind on
+             the bus at all.
     tray:    also start trayer as a system tray host (XEmbed).
     sni:     put a mock org.kde.StatusNotifierWatcher with a host on the
              program's session bus (see sni_items(), sni_activate()).
+    notifications: put dbusmock's notification_daemon template on the
+             program's session bus, as the desktop's notification server
+             (see notices()).
     monitor: run dbus-monitor on the system bus for ScheduleShutdown and
              CancelScheduledShutdown calls (see wire_calls()).
     """
 
     def __init__(self, logind="mock", tray=False, monitor=False,
-                 binary=None, lang="C.UTF-8", sni=False, atspi=False):
-        if logind not in ("mock", "refuse", None):
-            raise ValueError("logind must be 'mock', 'refuse' or None")
+                 binary=None, lang="C.UTF-8", sni=False, atspi=False, notifications=False):
+        if logind not in ("mock", "refuse", "real", None):
+            raise ValueError("logind must be 'mock', 'refuse', 'real' or None")
         self.logind = logind
         self.tray = tray
         self.sni = sni
         self.atspi = atspi
+        self.notifications = notifications
+        self._notifier = None
+        self.notifier_log = None
         self.monitor = monitor
         self.binary = binary or os.environ.get("VESPERON_BIN", DEFAULT_BIN)
         self.lang = lang
@@ -272,7 +307,9 @@ class Desktop:
             self._start_watcher()
         if self.atspi:
             self._start_atspi()
-        if self.logind:
+        if self.notifications:
+            self._start_notifier()
+        if self.logind in ("mock", "refuse"):
             self._start_logind()
         if self.monitor:
             self._start_monitor()
@@ -364,8 +401,9 @@ class Desktop:
             env["DBUS_SYSTEM_BUS_ADDRESS"] = self.system_bus_address
         if self.session_bus_address:
             env["DBUS_SESSION_BUS_ADDRESS"] = self.session_bus_address
-        # A sanitizer build's settings reach the program.
-        for name in ("ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"):
+        # A sanitizer build's settings reach the program, and the time zone
+        # the tests read local times in.
+        for name in ("ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "TZ"):
             if name in os.environ:
                 env[name] = os.environ[name]
         env.update(extra)
@@ -493,6 +531,47 @@ class Desktop:
         })
         _say("mock StatusNotifierWatcher ready")
 
+    def _start_notifier(self):
+        self.notifier_log = os.path.join(self.tmp, "notifications.log")
+        self._spawn("notifications", [PYTHON, "-m", "dbusmock", "--session",
+                                      "--template", "notification_daemon",
+                                      "--logfile", self.notifier_log])
+        self._wait_for(lambda: self._session.name_has_owner(NOTIFICATIONS),
+                       START_TIMEOUT, "the mock notification server")
+        obj = self._session.get_object(NOTIFICATIONS, NOTIFICATIONS_PATH)
+        self._notifier = dbus.Interface(obj, MOCK_IFACE)
+        _say("mock notification server ready")
+
+    def notices(self, method="Notify"):
+        """Calls the program made of the notification server, oldest first:
+        Call(time, method, args) as calls() gives them. For Notify the args
+        are (app_name, replaces_id, app_icon, summary, body, actions, hints,
+        expire_timeout)."""
+        if self._notifier is None:
+            return []
+        recorded = self._notifier.GetMethodCalls(method)
+        stamps = self._log_times(method, self.notifier_log, 0)
+        return [Call(stamps[i] if i < len(stamps) else float(stamp), method,
+                     tuple(_plain(a) for a in args))
+                for i, (stamp, args) in enumerate(recorded)]
+
+    def wait_notices(self, count, method="Notify", timeout=10.0):
+        """Wait until at least count calls of method reached the server."""
+        deadline = time.monotonic() + timeout
+        while True:
+            got = self.notices(method)
+            if len(got) >= count or time.monotonic() > deadline:
+                return got
+            time.sleep(0.02)
+
+    def set_scheduled_shutdown(self, kind, usec):
+        """Change logind's ScheduledShutdown by hand, as another program's
+        schedule (or `shutdown -c`) does; the mock signals the change."""
+        obj = self._bus.get_object(LOGIN1_NAME, LOGIN1_PATH)
+        dbus.Interface(obj, dbus.PROPERTIES_IFACE).Set(
+            LOGIN1_IFACE, "ScheduledShutdown",
+            dbus.Struct((kind, dbus.UInt64(usec)), signature="st", variant_level=1))
+
     def _start_atspi(self):
         """The accessibility bus, as a desktop session starts it: screen
         readers and the program meet there."""
@@ -541,7 +620,8 @@ class Desktop:
         methods = LOGIND_EXTRA_METHODS if self.logind == "mock" else LOGIND_REFUSING_METHODS
         self._mock.AddMethods(LOGIN1_IFACE, methods)
         self._mock.AddProperty(LOGIN1_IFACE, "ScheduledShutdown",
-                               dbus.Struct(("", dbus.UInt64(0)), signature="st"))
+                               dbus.Struct((NOTHING_SCHEDULED[0], dbus.UInt64(NOTHING_SCHEDULED[1])),
+                                           signature="st"))
         _say("mock logind ready (%s)" % self.logind)
 
     def _start_monitor(self):
@@ -589,20 +669,21 @@ class Desktop:
         if self._mock is None:
             return []
         recorded = self._mock.GetMethodCalls(method)
-        stamps = self._log_times(method)
+        stamps = self._log_times(method, self.mock_log, self._log_offset)
         out = []
         for i, (stamp, args) in enumerate(recorded):
             t = stamps[i] if i < len(stamps) else float(stamp)
             out.append(Call(t, method, tuple(_plain(a) for a in args)))
         return out
 
-    def _log_times(self, method):
-        if not self.mock_log or not os.path.exists(self.mock_log):
+    @staticmethod
+    def _log_times(method, log, offset):
+        if not log or not os.path.exists(log):
             return []
         pat = re.compile(r"^(\d+\.\d+) (\S+)(?: |$)")
         times = []
-        with open(self.mock_log, "rb") as f:
-            f.seek(self._log_offset)
+        with open(log, "rb") as f:
+            f.seek(offset)
             for raw in f:
                 line = raw.decode("utf-8", "replace")
                 m = pat.match(line)
@@ -676,6 +757,13 @@ class Desktop:
         program = binary or self.binary
         if not os.access(program, os.X_OK):
             raise DesktopError("program not found or not executable: %s" % program)
+        args = list(args)
+        if self.logind == "real":
+            # Beside the real logind, in a mount namespace of their own.
+            env = dict(env or {}, VESPERON_LOGIND_LOG=os.path.join(self.tmp, "real-logind.log"))
+            args = ["--mount", "--propagation", "private", "sh", "-c", REAL_LOGIND_SCRIPT,
+                    REAL_LOGIND, program] + args
+            program = "/usr/bin/unshare"
         self.app_stdout = os.path.join(self.tmp, "vesperon.out")
         self.app_stderr = os.path.join(self.tmp, "vesperon.err")
         # The session bus is this desktop's; QT_QPA_PLATFORM is left unset
@@ -683,14 +771,24 @@ class Desktop:
         env = dict(env or {})
         if self.atspi:
             env.setdefault("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1")
-        self.app = self._spawn("vesperon", [program] + list(args),
+        self.app = self._spawn("vesperon", [program] + args,
                                env=self.env(**env),
                                cwd=cwd or self.tmp,
                                stdout=open(self.app_stdout, "ab"),
                                stderr=open(self.app_stderr, "ab"))
+        if self.logind == "real":
+            self._wait_for(lambda: self._bus.name_has_owner(LOGIN1_NAME) or not self.app_running(),
+                           START_TIMEOUT, "systemd-logind")
         if wait_window:
             self.find_main_window()
         return self.app
+
+    def in_program_namespace(self, argv):
+        """Run a command where the program runs (its mount namespace: with
+        the real logind, where logind's /run/systemd is), as a user typing
+        it in a terminal would; returns the CompletedProcess."""
+        return subprocess.run(["nsenter", "--target", str(self.app.pid), "--mount"] + list(argv),
+                              env=self.env(), capture_output=True, text=True, timeout=CMD_TIMEOUT)
 
     def app_running(self):
         return self.app is not None and self.app.poll() is None

@@ -155,6 +155,14 @@ class GnomeDesktop(Desktop):
             " !Main.layoutManager._startingUp && !Main.overview.visible"
             " && !Main.overview.animationInProgress") is True,
             START_TIMEOUT, "the shell to leave its overview", interval=0.2)
+        # The notification server: the shell asks the session bus to start
+        # org.gnome.Shell.Notifications (which owns org.freedesktop.Notifications
+        # and hands the notices to the shell); this bus starts nothing, so
+        # it is started here as the session's bus would.
+        self._spawn("gnome-notifications", ["gjs", "/usr/share/gnome-shell/org.gnome.Shell.Notifications"],
+                    env=self._session_env())
+        self._wait_for(lambda: self._session.name_has_owner("org.freedesktop.Notifications"),
+                       START_TIMEOUT, "GNOME's notification server")
         # The shell's X display: its XWayland starts when the first X client
         # comes, but the display is taken (and its lock file written) at once.
         self.display = int(self._wait_for(self._x_display, START_TIMEOUT, "the shell's X display"))

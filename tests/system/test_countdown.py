@@ -21,8 +21,8 @@ ERROR_TITLE = "^错误$"
 
 class CountdownTest(DesktopTestCase):
 
-    def _countdown(self, option, kind, seconds=3, typed=None):
-        d = self.start_desktop(monitor=True)
+    def _countdown(self, option, kind, seconds=3, typed=None, notifications=False):
+        d = self.start_desktop(monitor=True, notifications=notifications)
         d.set_seconds(typed if typed is not None else str(seconds))
         d.click(option)
         self.save_shot("%s-ready.png" % self._testMethodName, window=d.main_window)
@@ -46,14 +46,28 @@ class CountdownTest(DesktopTestCase):
         self.assertEqual(wire, [[("string", kind), ("uint64", str(call.args[1]))]])
         self.save_shot("%s-done.png" % self._testMethodName, window=d.main_window)
         self.assertRunning()
+        return d, call
 
     def test_poweroff(self):
-        """3 seconds, 关机: ScheduleShutdown("poweroff", now + 3) after 3 s."""
-        self._countdown("关机", "poweroff")
+        """3 seconds, 关机: ScheduleShutdown("poweroff", now + 3) after 3 s.
+        No notification server on the desktop: one line on stderr, and
+        nothing else changes."""
+        d, _ = self._countdown("关机", "poweroff")
+        lines = [l for l in d.stderr_text().splitlines() if "no desktop notification" in l]
+        self.assertEqual(len(lines), 1, d.stderr_text())
+        self.assertIn("org.freedesktop.Notifications", lines[0])
+        self.assertEqual(d.search(ERROR_TITLE), [])
 
     def test_reboot(self):
-        """3 seconds, 重启: ScheduleShutdown("reboot", now + 3) after 3 s."""
-        self._countdown("重启", "reboot")
+        """3 seconds, 重启: ScheduleShutdown("reboot", now + 3) after 3 s,
+        and the desktop told when, to the second, as a critical notice."""
+        d, call = self._countdown("重启", "reboot", notifications=True)
+        notices = d.notices()
+        self.assertEqual(len(notices), 1, notices)
+        when = time.strftime("%H:%M:%S", time.localtime(call.args[1] // 10**6))
+        self.assertEqual(notices[0].args[4], "将于 %s 重启" % when)
+        self.assertEqual(notices[0].args[6]["urgency"], 2)
+        self.assertNotIn("vesperon:", d.stderr_text())
 
     def test_non_digits_dropped(self):
         """Letters typed into the seconds box are dropped: "a2b" counts 2 s."""

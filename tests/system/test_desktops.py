@@ -11,6 +11,7 @@ What is checked comes from the compositor's own view of the windows
 (position, keep-above, minimised, X11 or Wayland client, task bar).
 """
 
+import json
 import os
 import subprocess
 import sys
@@ -170,6 +171,22 @@ class GnomeTest(FullDesktopCase):
         self.assertFalse(main["minimized"])
         self.assertCentred(main, area, "the main window brought back")
 
+        if tray:
+            # A preset, then its cancel: the shell shows the notices, one
+            # in place of the other.
+            d.click("30分钟关机")
+            when = d._wait_for(lambda: d.scheduled_shutdown()[0] and d.scheduled_shutdown()[1], 10,
+                               "the shutdown to be scheduled")
+            text = "将于 %s 关机" % time.strftime("%H:%M", time.localtime(when // 10**6))
+            d._wait_for(lambda: self.gnome_notices(d) == [["关机工具", text]], 10,
+                        "the shell to show %r: %s" % (text, self.gnome_notices(d)))
+            self.shot("gnome-notice.png")
+            d.click("取消快捷按钮关机")
+            cancelled = "原定于 %s 的关机已取消" % time.strftime("%H:%M", time.localtime(when // 10**6))
+            d._wait_for(lambda: self.gnome_notices(d) == [["关机工具", cancelled]], 10,
+                        "the shell to show %r: %s" % (cancelled, self.gnome_notices(d)))
+            self.assertNotIn("no desktop notification", d.stderr_text())
+
         # The close box: the window shrinks, the program ends with status 0.
         main = d.window(MAIN_TITLE)
         widths = set()
@@ -197,6 +214,12 @@ class GnomeTest(FullDesktopCase):
         self.assertEqual(rc, 0, d.describe())
         self.assertTrue(any(w < main["width"] for w in widths), "no smaller window seen: %s" % widths)
         self.assertGreater(t1 - t0, 0.6, "ended before the animation could run")
+
+    @staticmethod
+    def gnome_notices(d):
+        """The notices the shell holds: [summary, body] of each."""
+        return json.loads(d.eval("JSON.stringify([].concat(...imports.ui.main.messageTray.getSources()"
+                                 ".map(s => s.notifications.map(n => [n.title, n.bannerBodyText]))))") or "[]")
 
     def run_walk(self, d, tray):
         try:
@@ -287,6 +310,14 @@ class PlasmaTest(FullDesktopCase):
         main = d.wait_focus(MAIN_TITLE)
         self.assertFalse(main["minimized"])
         self.assertCentred(main, area, "the main window brought back")
+
+        # A preset: plasmashell's notification server takes the notice.
+        d.click("30分钟关机")
+        d._wait_for(lambda: d.scheduled_shutdown()[0], 10, "the shutdown to be scheduled")
+        d.click("取消快捷按钮关机")
+        d._wait_for(lambda: not d.scheduled_shutdown()[0], 10, "the shutdown to be cancelled")
+        self.settle(1.0)
+        self.assertNotIn("no desktop notification", d.stderr_text())
 
         # KWin's close (its close box, Alt+F4): the animation, status 0.
         t0 = time.time()

@@ -17,7 +17,8 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import PRESETS, DesktopTestCase, busy, window_is_modal  # noqa: E402
+from desktop import (LOGIN1_NAME, NOTHING_SCHEDULED, PRESETS, REAL_LOGIND, DesktopError,  # noqa: E402
+                     DesktopTestCase, busy, window_is_modal)
 
 CONFIRM_TITLE = "是否要立即关机"      # the full title ends in "！？"
 ERROR_TITLE = "^错误$"
@@ -65,11 +66,15 @@ class PresetTest(DesktopTestCase):
         self.assertRunning()
 
     def test_preset_twice(self):
-        """Clicking a preset twice schedules twice."""
-        d = self.start_desktop()
+        """Clicking a preset twice schedules twice; each time the desktop's
+        notification server is told when, the second notice in place of
+        the first."""
+        d = self.start_desktop(notifications=True)
         t1 = d.click("1小时关机")
         d.wait_calls("ScheduleShutdown", 1)
+        notices = d.wait_notices(1)
         time.sleep(1.2)     # far enough apart to tell the two times apart
+        self.assertEqual(len(d.notices()), 1, "one click, one notice: %s" % d.notices())
         t2 = d.click("1小时关机")
         d.wait_calls("ScheduleShutdown", 2)
         self.settle()
@@ -77,19 +82,61 @@ class PresetTest(DesktopTestCase):
         self.assertEqual(len(calls), 2, calls)
         self.assertSchedule(calls[0], "poweroff", t1 + 3600, 1.0)
         self.assertSchedule(calls[1], "poweroff", t2 + 3600, 1.0)
+
+        notices = d.notices()
+        self.assertEqual(len(notices), 2, notices)
+        for call, notice in zip(calls, notices):
+            self.assertNotice(notice, "将于 %s 关机" % local_time(call.args[1], "%H:%M"), urgency=1)
+        self.assertEqual(notices[0].args[1], 0, "the first notice replaces nothing")
+        self.assertEqual(notices[1].args[1], 1, "the second does not replace the first")
+        self.assertEqual(d.notices("CloseNotification"), [])
         self.assertRunning()
 
+    def assertNotice(self, notice, body, urgency):
+        """Notify(app_name, replaces_id, app_icon, summary, body, actions,
+        hints, expire_timeout) with the program's name and icon."""
+        app_name, _, icon, summary, text, actions, hints, timeout = notice.args
+        self.assertEqual((app_name, icon, summary), ("关机工具", "vesperon", "关机工具"), notice.args[:4])
+        self.assertEqual(text, body)
+        self.assertEqual(actions, [])
+        self.assertEqual(hints.get("urgency"), urgency, hints.keys())
+        self.assertEqual(hints.get("desktop-entry"), "vesperon")
+        # Run from the build folder, the icon theme has no "vesperon": the
+        # picture goes with the notice (64 x 64 RGBA).
+        self.assertEqual(hints["image-data"][:6], [64, 64, 256, True, 8, 4])
+        self.assertEqual(len(hints["image-data"][6]), 64 * 256)
+        self.assertEqual(timeout, -1)
+
     def test_cancel(self):
-        """取消快捷按钮关机 gives one CancelScheduledShutdown and nothing else."""
-        d = self.start_desktop()
+        """取消快捷按钮关机 gives one CancelScheduledShutdown and nothing else;
+        the desktop is told that the shutdown it was told of is cancelled,
+        and told nothing when there was nothing to cancel."""
+        d = self.start_desktop(notifications=True)
         d.click("六十秒关机")
-        self.assertEqual(len(d.wait_calls("ScheduleShutdown", 1)), 1)
+        calls = d.wait_calls("ScheduleShutdown", 1)
+        self.assertEqual(len(calls), 1)
+        when = local_time(calls[0].args[1], "%H:%M:%S")
+        d.wait_notices(1)
         d.click("取消快捷按钮关机")
         d.wait_calls("CancelScheduledShutdown", 1)
+        d.wait_notices(2)
         self.settle()
         self.assertEqual(len(d.calls("CancelScheduledShutdown")), 1, d.describe())
         self.assertEqual(len(d.calls("ScheduleShutdown")), 1, d.describe())
-        self.assertEqual(d.scheduled_shutdown(), ("", 0))
+        self.assertEqual(d.scheduled_shutdown(), NOTHING_SCHEDULED)
+        notices = d.notices()
+        self.assertEqual(len(notices), 2, notices)
+        # A minute away: to the second, and critical.
+        self.assertNotice(notices[0], "将于 %s 关机" % when, urgency=2)
+        self.assertNotice(notices[1], "原定于 %s 的关机已取消" % when, urgency=1)
+        self.assertEqual(notices[1].args[1], 1, "the cancellation does not replace the notice")
+
+        # Nothing left to cancel: logind says so, and the desktop hears nothing.
+        d.click("取消快捷按钮关机")
+        d.wait_calls("CancelScheduledShutdown", 2)
+        self.settle()
+        self.assertEqual(len(d.notices()), 2, d.notices())
+        self.assertEqual(d.notices("CloseNotification"), [])
         self.assertRunning()
 
     def _confirm_box(self):
@@ -285,12 +332,92 @@ class PresetTest(DesktopTestCase):
         self.assertGreater(calls[1].args[1], calls[0].args[1] + 1799 * 10**6)
         self.assertRunning()
 
+    def test_system_bus_hung_from_the_start(self):
+        """A system bus that hangs from the start holds up nothing either:
+        the program follows logind from its start, but neither waits for
+        the bus on the user-interface thread nor lets Qt wait for it (which
+        would hold up the tray's session bus too). The window comes, and a
+        click made meanwhile goes out when the bus answers."""
+        d = self.start_desktop(launch=False)
+        d.hang_bus("system-bus")
+        d.launch()
+        t0 = d.click("1小时关机")
+        self.settle()
+        d.hang_bus("system-bus", hang=False)
+        calls = d.wait_calls("ScheduleShutdown", 1, timeout=15)
+        self.assertEqual(len(calls), 1, d.describe())
+        self.assertSchedule(calls[0], "poweroff", t0 + 3600, 1.5)
+        self.assertEqual(d.search(ERROR_TITLE), [])
+        self.assertRunning()
+
     def test_logind_refuses(self):
         """logind refuses (as polkit would): an error window, the program lives."""
         d = self.start_desktop(logind="refuse")
         d.click("1小时关机")
         self._check_error_window(d)
         self.assertEqual(len(d.calls("ScheduleShutdown")), 1)
+
+
+class RealLogindTest(DesktopTestCase):
+
+    def test_real_logind(self):
+        """Beside Debian's own systemd-logind (which signals no change of its
+        ScheduledShutdown): a preset is scheduled and told of, `shutdown -r +2`
+        typed in a terminal is told of at once, `shutdown -c` takes the notice
+        away, and a cancel with nothing pending tells nothing."""
+        if not os.access(REAL_LOGIND, os.X_OK):
+            self.skipTest("no %s (package systemd)" % REAL_LOGIND)
+        d = self.start_desktop(logind="real", notifications=True, launch=False)
+        try:
+            d.launch()
+        except DesktopError:
+            if d.system_bus().name_has_owner(LOGIN1_NAME):
+                raise
+            # Not the program's fault: this machine cannot run logind so.
+            log = os.path.join(d.tmp, "real-logind.log")
+            self.skipTest("systemd-logind did not start here:\n%s%s" % (
+                d.stderr_text()[-1000:], open(log).read()[-1000:] if os.path.exists(log) else ""))
+        self.assertEqual(d.scheduled_shutdown(), NOTHING_SCHEDULED)
+
+        t0 = d.click("30分钟关机")
+        d._wait_for(lambda: d.scheduled_shutdown()[0], 10, "logind to schedule")
+        kind, usec = d.scheduled_shutdown()
+        self.assertEqual(kind, "poweroff")
+        self.assertLess(abs(usec / 1e6 - (t0 + 1800)), 1.5)
+        notices = d.wait_notices(1)
+        self.assertEqual(notices[0].args[4], "将于 %s 关机" % local_time(usec, "%H:%M"))
+        # The program's own cancel, with something pending.
+        d.click("取消快捷按钮关机")
+        notices = d.wait_notices(2)
+        self.assertEqual(notices[-1].args[4], "原定于 %s 的关机已取消" % local_time(usec, "%H:%M"))
+        self.assertEqual(d.scheduled_shutdown(), NOTHING_SCHEDULED)
+
+        # From a terminal, while the program runs.
+        typed = time.time()
+        r = d.in_program_namespace(["shutdown", "-r", "+2"])
+        self.assertEqual(r.returncode, 0, r.stderr)
+        notices = d.wait_notices(3)
+        self.assertEqual(len(notices), 3, "the terminal's reboot was not told of\n" + d.describe())
+        kind, usec = d.scheduled_shutdown()
+        self.assertEqual(kind, "reboot")
+        self.assertLess(notices[-1].time - typed, 5.0, "told late")
+        self.assertEqual(notices[-1].args[4], "将于 %s 重启" % local_time(usec, "%H:%M:%S"))
+        r = d.in_program_namespace(["shutdown", "-c"])
+        self.assertEqual(r.returncode, 0, r.stderr)
+        closed = d.wait_notices(1, "CloseNotification")
+        self.assertEqual(len(closed), 1, closed)
+
+        # Nothing pending: logind's cancel says false, the desktop hears nothing.
+        d.click("取消快捷按钮关机")
+        self.settle(1.5)
+        self.assertEqual(len(d.notices()), 3, d.notices())
+        self.assertNotIn("vesperon:", d.stderr_text())
+        self.assertRunning()
+
+
+def local_time(usec, form):
+    """A time from logind (microseconds since the epoch) as local time."""
+    return time.strftime(form, time.localtime(usec // 10**6))
 
 
 def resident_kib(pid):

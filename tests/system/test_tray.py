@@ -13,7 +13,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import MAIN_TITLE_PATTERN, DesktopTestCase, window_is_modal  # noqa: E402
+from desktop import MAIN_TITLE_PATTERN, NOTHING_SCHEDULED, DesktopTestCase, window_is_modal  # noqa: E402
 
 BOX_TITLE = "^最小化！$"
 
@@ -61,18 +61,59 @@ class TrayTest(DesktopTestCase):
         self.save_shot("restored.png", window=d.main_window)
 
     def test_status_notifier_host(self):
-        """On a StatusNotifier host the host's activation brings it back."""
-        d = self.start_desktop(sni=True)
+        """On a StatusNotifier host the host's activation brings it back.
+        While hidden there, the program warns of a shutdown scheduled by
+        someone else, 10 minutes and 1 minute before it, and takes the
+        warning back when that is cancelled."""
+        d = self.start_desktop(sni=True, notifications=True)
         items = d._wait_for(d.sni_items, 20, "the program's tray item")
         self.assertEqual(len(items), 1, items)
         self._minimise()
         self.assertFalse(self._main_visible())
+        self._warnings(d)
         d.sni_activate(items[0], "SecondaryActivate")  # the middle button
         time.sleep(1.0)
         self.assertFalse(self._main_visible())
         d.sni_activate(items[0])
         d.find_main_window()
         self.assertRunning()
+
+    def _warnings(self, d):
+        """logind's ScheduledShutdown set by hand, a few seconds before each
+        warning is due."""
+        for told, (lead, left, urgency, nothing) in enumerate(
+                ((603, "还有 10 分钟", 1, ("", 0)), (65, "还有 1 分钟", 2, NOTHING_SCHEDULED))):
+            before = len(d.notices())
+            t0 = time.time()
+            when = t0 + lead
+            d.set_scheduled_shutdown("poweroff", int(when * 1e6))
+            form = "%H:%M" if lead > 120 else "%H:%M:%S"
+            text = "将于 %s 关机" % time.strftime(form, time.localtime(int(when)))
+            # At once: when.
+            notices = d.wait_notices(before + 1)
+            self.assertEqual(len(notices), before + 1, d.describe())
+            self.assertEqual(notices[-1].args[4], text)
+            self.assertEqual(notices[-1].args[1], 0, "nothing shown to replace")
+            self.assertLess(notices[-1].time - t0, 3.0)
+            # The warning, on its time, in place of that notice.
+            notices = d.wait_notices(before + 2, timeout=15)
+            self.assertEqual(len(notices), before + 2, d.describe())
+            warning = notices[-1]
+            self.assertEqual(warning.args[4], text + "\n" + left + "，请保存正在进行的工作。")
+            self.assertEqual(warning.args[6]["urgency"], urgency)
+            # In place of that notice (the server's ids count 1, 2, …).
+            self.assertEqual(warning.args[1], told + 1, "the warning does not replace the notice")
+            due = when - (600 if lead > 120 else 60)
+            self.assertGreaterEqual(warning.time, due - 0.2, "warned early")
+            self.assertLess(warning.time, due + 3.0, "warned late")
+            # Cancelled elsewhere (nothing pending, in either form): the
+            # warning goes.
+            d.set_scheduled_shutdown(*nothing)
+            closed = d.wait_notices(told + 1, "CloseNotification")
+            self.assertEqual(len(closed), told + 1, closed)
+            self.assertEqual(closed[-1].args, (told + 1,))
+        self.save_shot("warnings.png")
+        self.assertEqual(len(d.notices()), 4)
 
     def test_no_tray_minimises(self):
         """No notification area at all: the window goes to the task bar."""

@@ -1,8 +1,10 @@
-// Platform layer: how shutdown lines become logind calls, the general date
-// text, and the text box's change and key events.
+// Platform layer: how shutdown lines become logind calls, what the desktop
+// is told of a pending shutdown, the general date text, and the text box's
+// change and key events.
 
 #include "platform/general_date.h"
 #include "platform/host/shutdown_line.h"
+#include "platform/host/shutdown_warnings.h"
 #include "platform/host/start_line.h"
 #include "platform/text_box.h"
 #include "platform/twips.h"
@@ -10,6 +12,8 @@
 #include <QDBusArgument>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <limits>
 
 using namespace platform;
 
@@ -23,6 +27,12 @@ private slots:
     void refusedLines();
     void scheduleCallCarriesTypeAndAbsoluteMicroseconds();
     void cancelCallHasNoArguments();
+    void scheduledShutdownReadsNothingPending_data();
+    void scheduledShutdownReadsNothingPending();
+    void warningsComeTenMinutesAndOneMinuteBefore_data();
+    void warningsComeTenMinutesAndOneMinuteBefore();
+    void noticeTextsNameTheActionAndLocalTime_data();
+    void noticeTextsNameTheActionAndLocalTime();
     void startLineOpensOnePlainAddress_data();
     void startLineOpensOnePlainAddress();
     void startLineRefusesAnythingElse_data();
@@ -130,6 +140,126 @@ void TestPlatform::cancelCallHasNoArguments()
     QCOMPARE(call.member(), QStringLiteral("CancelScheduledShutdown"));
     QVERIFY(call.arguments().isEmpty());
     QVERIFY(call.isInteractiveAuthorizationAllowed());
+}
+
+void TestPlatform::scheduledShutdownReadsNothingPending_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<qulonglong>("usec");
+    QTest::addColumn<bool>("pending");
+    const qulonglong t = 1772744400000000; // 2026-03-05 21:00 UTC
+    QTest::newRow("poweroff") << "poweroff" << t << true;
+    QTest::newRow("reboot") << "reboot" << t << true;
+    QTest::newRow("halt") << "halt" << t << true;
+    QTest::newRow("nothing, as logind says it") << "" << std::numeric_limits<qulonglong>::max() << false;
+    QTest::newRow("nothing, as older ones say it") << "" << 0ull << false;
+    QTest::newRow("a type without a time") << "poweroff" << 0ull << false;
+    QTest::newRow("a type with no end") << "poweroff" << std::numeric_limits<qulonglong>::max() << false;
+    QTest::newRow("a time without a type") << "" << t << false;
+    QTest::newRow("dry run: only terminals are told") << "dry-poweroff" << t << false;
+    QTest::newRow("dry reboot") << "dry-reboot" << t << false;
+}
+
+void TestPlatform::scheduledShutdownReadsNothingPending()
+{
+    QFETCH(QString, type);
+    QFETCH(qulonglong, usec);
+    QFETCH(bool, pending);
+    const std::optional<PendingShutdown> read = pendingShutdown(type, usec);
+    QCOMPARE(read.has_value(), pending);
+    if (pending)
+        QCOMPARE(*read, (PendingShutdown{type, usec}));
+    // Anything but logind's "(st)" structure reads as nothing pending.
+    QVERIFY(!readScheduledShutdown(QVariant(QStringLiteral("poweroff"))));
+    QVERIFY(!readScheduledShutdown(QVariant()));
+}
+
+void TestPlatform::warningsComeTenMinutesAndOneMinuteBefore_data()
+{
+    QTest::addColumn<qint64>("leftMs");
+    QTest::addColumn<int>("stage");
+    QTest::addColumn<qint64>("nextBeforeMs"); // the next stage, before the shutdown; -1 for none
+    QTest::newRow("an hour") << 3600000ll << int(ShutdownStage::Far) << 600000ll;
+    QTest::newRow("just over 10 minutes") << 600001ll << int(ShutdownStage::Far) << 600000ll;
+    QTest::newRow("10 minutes") << 600000ll << int(ShutdownStage::TenMinutes) << 60000ll;
+    QTest::newRow("61 s") << 61000ll << int(ShutdownStage::TenMinutes) << 60000ll;
+    QTest::newRow("1 minute") << 60000ll << int(ShutdownStage::OneMinute) << -1ll;
+    QTest::newRow("3 s") << 3000ll << int(ShutdownStage::OneMinute) << -1ll;
+    QTest::newRow("now") << 0ll << int(ShutdownStage::Due) << -1ll;
+    QTest::newRow("past, slept through") << -5000ll << int(ShutdownStage::Due) << -1ll;
+}
+
+void TestPlatform::warningsComeTenMinutesAndOneMinuteBefore()
+{
+    QFETCH(qint64, leftMs);
+    QFETCH(int, stage);
+    QFETCH(qint64, nextBeforeMs);
+    const std::uint64_t when = 1772744400000000;
+    const std::uint64_t now = std::uint64_t(qint64(when) - leftMs * 1000);
+    QCOMPARE(int(shutdownStage(when, now)), stage);
+    const std::optional<std::uint64_t> next = nextStageUsec(when, now);
+    if (nextBeforeMs < 0) {
+        QVERIFY(!next);
+    } else {
+        QVERIFY(next);
+        QCOMPARE(*next, when - std::uint64_t(nextBeforeMs) * 1000);
+        QVERIFY(*next >= now); // never a moment already past
+    }
+}
+
+void TestPlatform::noticeTextsNameTheActionAndLocalTime_data()
+{
+    // TZ=UTC for the unit tests. Now is 2026-03-05 21:00:00.
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("when");
+    QTest::addColumn<QString>("scheduled");
+    QTest::addColumn<QString>("warning");
+    QTest::addColumn<QString>("cancelled");
+    QTest::newRow("today") << "poweroff" << "2026-03-05T21:45:30" << "将于 21:45 关机"
+                           << "将于 21:45 关机\n还有 45 分钟，请保存正在进行的工作。"
+                           << "原定于 21:45 的关机已取消";
+    QTest::newRow("ten minutes") << "poweroff" << "2026-03-05T21:10:00" << "将于 21:10 关机"
+                                 << "将于 21:10 关机\n还有 10 分钟，请保存正在进行的工作。"
+                                 << "原定于 21:10 的关机已取消";
+    QTest::newRow("one minute, to the second") << "poweroff" << "2026-03-05T21:01:00" << "将于 21:01:00 关机"
+                                                << "将于 21:01:00 关机\n还有 1 分钟，请保存正在进行的工作。"
+                                                << "原定于 21:01:00 的关机已取消";
+    QTest::newRow("restart in 3 s") << "reboot" << "2026-03-05T21:00:03" << "将于 21:00:03 重启"
+                                    << "将于 21:00:03 重启\n还有 3 秒，请保存正在进行的工作。"
+                                    << "原定于 21:00:03 的重启已取消";
+    QTest::newRow("halt, kexec") << "halt" << "2026-03-05T23:00:00" << "将于 23:00 关机"
+                                 << "将于 23:00 关机\n还有 120 分钟，请保存正在进行的工作。"
+                                 << "原定于 23:00 的关机已取消";
+    QTest::newRow("tomorrow") << "kexec" << "2026-03-06T01:45:00" << "将于明天 01:45 重启"
+                              << "将于明天 01:45 重启\n还有 285 分钟，请保存正在进行的工作。"
+                              << "原定于明天 01:45 的重启已取消";
+    QTest::newRow("the day after") << "poweroff" << "2026-03-07T08:00:00" << "将于后天 08:00 关机"
+                                   << "将于后天 08:00 关机\n还有 2100 分钟，请保存正在进行的工作。"
+                                   << "原定于后天 08:00 的关机已取消";
+    QTest::newRow("later this year") << "poweroff" << "2026-04-01T09:00:00" << "将于 4月1日 09:00 关机"
+                                     << "将于 4月1日 09:00 关机\n还有 38160 分钟，请保存正在进行的工作。"
+                                     << "原定于 4月1日 09:00 的关机已取消";
+    QTest::newRow("next year") << "poweroff" << "2027-01-02T09:00:00" << "将于 2027年1月2日 09:00 关机"
+                               << "将于 2027年1月2日 09:00 关机\n还有 435600 分钟，请保存正在进行的工作。"
+                               << "原定于 2027年1月2日 09:00 的关机已取消";
+}
+
+void TestPlatform::noticeTextsNameTheActionAndLocalTime()
+{
+    QFETCH(QString, type);
+    QFETCH(QString, when);
+    QFETCH(QString, scheduled);
+    QFETCH(QString, warning);
+    QFETCH(QString, cancelled);
+    const auto usec = [](const QString& iso) {
+        return std::uint64_t(QDateTime::fromString(iso, Qt::ISODate).toMSecsSinceEpoch()) * 1000;
+    };
+    const std::uint64_t now = usec(QStringLiteral("2026-03-05T21:00:00"));
+    const PendingShutdown shutdown{type, usec(when)};
+    QCOMPARE(scheduledText(shutdown, now), scheduled);
+    QCOMPARE(warningText(shutdown, now), warning);
+    QCOMPARE(cancelledText(shutdown, now), cancelled);
+    QCOMPARE(cancelledText(std::nullopt, now), QStringLiteral("关机已取消"));
 }
 
 void TestPlatform::startLineOpensOnePlainAddress_data()

@@ -80,9 +80,11 @@ void HostShell::run(const QString& commandLine, int /*windowStyle: no window her
     }
 
     // The time is the click's, whenever the bus takes the call.
-    const QDBusMessage message = logindCall(*request, wallClockUsec());
+    const std::uint64_t now = wallClockUsec();
+    const QDBusMessage message = logindCall(*request, now);
     const QString what = whatFailed(*request);
-    systemBus_.whenConnected([this, message, what](std::optional<QDBusConnection> bus, const QString& why) {
+    systemBus_.whenConnected([this, message, what, request = *request, now](std::optional<QDBusConnection> bus,
+                                                                          const QString& why) {
         if (!bus) {
             reportFailure(what, QStringLiteral("无法连接系统总线"), why);
             return;
@@ -90,15 +92,28 @@ void HostShell::run(const QString& commandLine, int /*windowStyle: no window her
         const QDBusPendingCall call = bus->asyncCall(message, kLogindCallTimeoutMs);
         auto* watcher = new QDBusPendingCallWatcher(call, &context_);
         QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &context_,
-                         [this, what](QDBusPendingCallWatcher* finished) {
+                         [this, what, request, now](QDBusPendingCallWatcher* finished) {
                              finished->deleteLater();
-                             if (!finished->isError())
+                             if (!finished->isError()) {
+                                 accepted(request, now, finished->reply());
                                  return;
+                             }
                              const QDBusError error = finished->error();
                              reportFailure(what, reasonFor(error),
                                            error.name() + QStringLiteral(": ") + error.message());
                          });
     });
+}
+
+void HostShell::accepted(const ShutdownRequest& request, std::uint64_t nowUsec, const QDBusMessage& reply)
+{
+    if (request.kind == ShutdownRequest::Kind::Schedule) {
+        warnings_.scheduledHere(request.type, scheduledTimeUsec(request, nowUsec));
+        return;
+    }
+    // logind says whether there was anything to cancel.
+    const QVariantList answer = reply.arguments();
+    warnings_.cancelledHere(answer.isEmpty() || answer.first().toBool());
 }
 
 void HostShell::openAddress(const QString& commandLine)

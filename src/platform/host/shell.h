@@ -1,6 +1,7 @@
 #pragma once
 // Shell: the program's command lines carried out by the host. On Linux the
-// shutdown lines go to systemd-logind over D-Bus (see shutdown_line.h); on
+// shutdown lines go to systemd-logind over D-Bus (see shutdown_line.h), and
+// the desktop is told of what is pending (see shutdown_warnings.h); on
 // Windows a line is started as a new process.
 
 #include "platform/platform.h"
@@ -8,7 +9,9 @@
 #include <QObject>
 
 #ifndef Q_OS_WIN
-#include "system_bus.h"
+#include "bus.h"
+#include "shutdown_line.h"
+#include "shutdown_warnings.h"
 #endif
 
 namespace platform {
@@ -23,11 +26,16 @@ public:
 private:
     void reportFailure(const QString& what, const QString& reason, const QString& detail);
     void openAddress(const QString& commandLine);
+#ifndef Q_OS_WIN
+    void accepted(const ShutdownRequest& request, std::uint64_t nowUsec, const QDBusMessage& reply);
+#endif
 
     MessageBox& notices_;
     QObject context_; // owns the pending calls' watchers
 #ifndef Q_OS_WIN
-    SystemBus systemBus_;
+    Bus systemBus_{QDBusConnection::SystemBus};
+    Bus sessionBus_{QDBusConnection::SessionBus};
+    ShutdownWarnings warnings_{systemBus_, sessionBus_};
 #endif
 };
 

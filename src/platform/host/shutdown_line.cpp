@@ -58,6 +58,11 @@ std::optional<ShutdownRequest> parseShutdownLine(const QString& line, QString* w
     return request;
 }
 
+std::uint64_t scheduledTimeUsec(const ShutdownRequest& request, std::uint64_t nowUsec)
+{
+    return nowUsec + std::uint64_t(request.seconds) * 1000000u;
+}
+
 QDBusMessage logindCall(const ShutdownRequest& request, std::uint64_t nowUsec)
 {
     const bool schedule = request.kind == ShutdownRequest::Kind::Schedule;
@@ -65,7 +70,7 @@ QDBusMessage logindCall(const ShutdownRequest& request, std::uint64_t nowUsec)
         kLogindService, kLogindPath, kLogindManager,
         schedule ? QStringLiteral("ScheduleShutdown") : QStringLiteral("CancelScheduledShutdown"));
     if (schedule) {
-        const std::uint64_t when = nowUsec + std::uint64_t(request.seconds) * 1000000u;
+        const std::uint64_t when = scheduledTimeUsec(request, nowUsec);
         // logind wants "t": the value must travel as an unsigned 64-bit integer.
         call << request.type << QVariant::fromValue<qulonglong>(when);
     }

@@ -34,6 +34,10 @@ inline const QString kLogindService = QStringLiteral("org.freedesktop.login1");
 inline const QString kLogindPath = QStringLiteral("/org/freedesktop/login1");
 inline const QString kLogindManager = QStringLiteral("org.freedesktop.login1.Manager");
 
+// The wall-clock time a scheduled request asks logind for: `nowUsec`, the
+// time of the request in microseconds since the epoch, plus the delay.
+std::uint64_t scheduledTimeUsec(const ShutdownRequest& request, std::uint64_t nowUsec);
+
 // The logind call for `request`; `nowUsec` is the wall-clock time in
 // microseconds since the epoch, to which a scheduled delay is added.
 QDBusMessage logindCall(const ShutdownRequest& request, std::uint64_t nowUsec);
