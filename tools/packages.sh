@@ -2,11 +2,16 @@
 # ones. Sourced by run.sh and test.sh.
 
 RUN_PACKAGES=(qt6-base-dev libgif-dev libxcb1-dev cmake g++ make fonts-wqy-microhei)
+# The Windows build (tools/windows/build.sh), besides RUN_PACKAGES: the cross
+# compiler in the thread model Qt 6 needs, Qt's moc, rcc and uic for this
+# machine, and ninja.
+WINDOWS_BUILD_PACKAGES=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools ninja-build xz-utils)
 TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock xdg-utils
                x11-utils x11-xserver-utils imagemagick g++-mingw-w64-x86-64-win32
                clang libclang-rt-14-dev
                qt6-wayland weston sway wayvnc wtype grim xwayland
-               desktop-file-utils appstream dpkg-dev file)
+               desktop-file-utils appstream dpkg-dev file
+               "${WINDOWS_BUILD_PACKAGES[@]}" wine wine64 unzip)
 
 as_root() {
     if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
