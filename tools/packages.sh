@@ -11,7 +11,7 @@ TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock 
                clang libclang-rt-14-dev
                qt6-wayland weston sway wayvnc wtype grim xwayland
                desktop-file-utils appstream dpkg-dev file
-               "${WINDOWS_BUILD_PACKAGES[@]}" wine wine64 unzip)
+               "${WINDOWS_BUILD_PACKAGES[@]}" wine wine64 fonts-wine locales)
 
 as_root() {
     if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi

@@ -11,7 +11,10 @@
 #              is used (the pictures are drawn here, not on Windows)
 #   windows/   the cross build
 #   vesperon-<version>-windows-x86_64.zip
-# The Debian packages it needs are installed when missing (tools/packages.sh).
+# VESPERON_MAKE_PICTURES may name the make_pictures of a build for this
+# machine that exists already (test.sh passes build/make_pictures); then no
+# host/ is made. The Debian packages it needs are installed when missing
+# (tools/packages.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source=$(cd "$here/../.." && pwd)
@@ -46,15 +49,20 @@ if [ ! -x "$qt/bin/qt-cmake" ]; then
     exit 1
 fi
 
-echo "== the picture generator, built for this machine"
-cmake -S "$source" -B "$out/host" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$out/host" --target make_pictures -j"$jobs"
+if [ -n "${VESPERON_MAKE_PICTURES:-}" ]; then
+    make_pictures=$(cd "$(dirname "$VESPERON_MAKE_PICTURES")" && pwd)/$(basename "$VESPERON_MAKE_PICTURES")
+else
+    echo "== the picture generator, built for this machine"
+    cmake -S "$source" -B "$out/host" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+    cmake --build "$out/host" --target make_pictures -j"$jobs"
+    make_pictures=$out/host/make_pictures
+fi
 
 echo "== the program, cross-compiled for Windows against $qt"
 "$qt/bin/qt-cmake" -S "$source" -B "$out/windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DQT_CHAINLOAD_TOOLCHAIN_FILE="$here/mingw-w64-x86_64.cmake" \
     -DQT_HOST_PATH="${QT_HOST_PATH:-/usr}" \
-    -DVESPERON_MAKE_PICTURES="$out/host/make_pictures" >/dev/null
+    -DVESPERON_MAKE_PICTURES="$make_pictures" >/dev/null
 cmake --build "$out/windows" -j"$jobs"
 
 echo "== the zip"
