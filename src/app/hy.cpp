@@ -14,7 +14,7 @@ namespace {
 
 QLabel* label(QWidget* parent, const char* name, const QString& caption, const QRect& rect, std::uint32_t colour)
 {
-    auto* widget = platform::place(new QLabel(caption, parent), name, rect);
+    auto* widget = platform::place(new platform::Label(caption, parent), name, rect);
     platform::setTextColour(widget, colour);
     return widget; // no background of its own: drawn straight over the picture
 }

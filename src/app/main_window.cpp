@@ -126,9 +126,8 @@ void MainWindow::buildControls()
     // date and time are wider than its box.
     Label2 = place(new platform::FittingLabel(client), "Label2", twipsRect(0, 3000, 3615, 255));
 
-    Label1 = place(new QLabel(info::kVersionNotes, client), "Label1", twipsRect(0, 3480, 3375, 615));
+    Label1 = place(new platform::Label(info::kVersionNotes, client), "Label1", twipsRect(0, 3480, 3375, 615));
     Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setTextColour(Label1, kRed);
 
     Label3 = place(new platform::ClickLabel(QStringLiteral("检查更新"), client), "Label3", twipsRect(2880, 3840, 720, 255));

@@ -13,7 +13,7 @@ namespace {
 
 QLabel* label(QWidget* parent, const char* name, const QString& caption, const QRect& rect)
 {
-    auto* widget = platform::place(new QLabel(caption, parent), name, rect);
+    auto* widget = platform::place(new platform::Label(caption, parent), name, rect);
     widget->setTextFormat(Qt::PlainText); // what the server sends is shown as the characters it holds
     widget->setAutoFillBackground(true);  // an opaque background of the default colour
     return widget;

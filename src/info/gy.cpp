@@ -35,15 +35,14 @@ GY::GY(platform::Forms& forms)
     const QString banner = QStringLiteral(":/pictures/about.bmp");
     setPicture({QPixmap(banner), banner});
 
-    Label1 = place(new QLabel(kVersionNotes, this), "Label1", twipsRect(6720, 840, 1575, 1455));
+    Label1 = place(new platform::Label(kVersionNotes, this), "Label1", twipsRect(6720, 840, 1575, 1455));
     Label1->setFont(boldYaHei());
     Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setTextColour(Label1, 0x8000000b);
     Command1 = place(new platform::CommandButton(QStringLiteral("确定"), this), "Command1",
                      twipsRect(6720, 2400, 1455, 375));
-    Label2 = place(new QLabel(kPortableEdition, this), "Label2", twipsRect(0, 0, 1935, 255));
-    Label3 = place(new QLabel(kCredit, this), "Label3", twipsRect(6720, 120, 1695, 375));
+    Label2 = place(new platform::Label(kPortableEdition, this), "Label2", twipsRect(0, 0, 1935, 255));
+    Label3 = place(new platform::Label(kCredit, this), "Label3", twipsRect(6720, 120, 1695, 375));
     Label3->setFont(boldYaHei());
     setTextColour(Label3, 0x8000000e);
     // Labels draw no background of their own: the picture shows through.

@@ -6,7 +6,7 @@
 #include "platform/forms.h"
 #include "platform/platform.h"
 
-#include <QLabel>
+#include "platform/label.h"
 
 namespace info {
 

@@ -1,15 +1,15 @@
 #pragma once
 
-#include <QLabel>
+#include "label.h"
 
 #include <functional>
 
 namespace platform {
 
 // A label that reports a click: the left button pressed and let go over it.
-class ClickLabel : public QLabel {
+class ClickLabel : public Label {
 public:
-    using QLabel::QLabel;
+    using Label::Label;
     std::function<void()> onClick;
 
 protected:

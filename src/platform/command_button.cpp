@@ -1,5 +1,7 @@
 #include "command_button.h"
 
+#include "host/fresh_keys.h"
+
 #include <QKeyEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -10,6 +12,13 @@ CommandButton::CommandButton(const QString& caption, QWidget* parent) : QPushBut
 {
     // Enter presses the focused button, as Space does.
     setAutoDefault(true);
+    FreshKeys::instance(); // watching keys from now on
+}
+
+void CommandButton::focusInEvent(QFocusEvent* event)
+{
+    focusedSince_ = FreshKeys::instance().now();
+    QPushButton::focusInEvent(event);
 }
 
 void CommandButton::paintEvent(QPaintEvent*)
@@ -36,7 +45,7 @@ bool isPressingKey(int key)
 
 void CommandButton::keyPressEvent(QKeyEvent* event)
 {
-    if (event->isAutoRepeat() && isPressingKey(event->key())) {
+    if (isPressingKey(event->key()) && !FreshKeys::instance().isFreshSince(*event, focusedSince_)) {
         event->accept(); // swallowed: it must neither press us nor reach the window
         return;
     }

@@ -6,17 +6,22 @@ namespace platform {
 
 // A push button whose caption wraps onto further lines when it is wider than
 // the button, as the captions of the program's tall buttons are meant to.
-// Enter and Space press the focused button, but only a key that really went
-// down: the repeats of a held key press nothing, so that holding Enter on
-// "立刻关机" cannot answer its question or press the button again.
+// Enter and Space press the focused button, but only a key that went down
+// after the button got the focus: the repeats of a held key press nothing,
+// and neither does a key held since before (the Enter that answered a box,
+// say, still down when the focus comes back here).
 class CommandButton : public QPushButton {
 public:
     explicit CommandButton(const QString& caption, QWidget* parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    quint64 focusedSince_ = 0; // the window system's time when the focus came
 };
 
 // The keys that press a focused button.

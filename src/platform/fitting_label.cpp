@@ -8,7 +8,7 @@
 
 namespace platform {
 
-FittingLabel::FittingLabel(QWidget* parent) : QLabel(parent), fullSize_(font())
+FittingLabel::FittingLabel(QWidget* parent) : Label(parent), fullSize_(font())
 {
     setTextFormat(Qt::PlainText);
     setWordWrap(false);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QLabel>
+#include "label.h"
 
 namespace platform {
 
@@ -8,7 +8,7 @@ namespace platform {
 // label's box it is drawn in a smaller size of the label's font, down to a
 // floor that stays legible. The width is measured only when the text
 // changes, so setting the same text again costs nothing.
-class FittingLabel : public QLabel {
+class FittingLabel : public Label {
 public:
     static constexpr double kSmallestPointSize = 7.0;
 

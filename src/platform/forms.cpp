@@ -2,10 +2,12 @@
 
 #include "twips.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHash>
 #include <QLayout>
+#include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
 
@@ -84,6 +86,17 @@ void Form::updateShape()
     // the key colour is cut out of its shape.
     const QPixmap drawn = grab();
     setMask(drawn.createMaskFromColor(key_, Qt::MaskInColor));
+}
+
+void Form::changeEvent(QEvent* event)
+{
+    // A disabled window takes no input, its menu commands included: those
+    // can be reached without the menu bar (by assistive technology).
+    if (event->type() == QEvent::EnabledChange)
+        for (QMenuBar* bar : findChildren<QMenuBar*>())
+            for (QAction* action : bar->actions())
+                action->setEnabled(isEnabled());
+    QWidget::changeEvent(event);
 }
 
 void Form::showEvent(QShowEvent* event)
@@ -173,6 +186,13 @@ bool postMouseMessage(WindowHandle handle, int code)
 
 void Form::closeEvent(QCloseEvent* event)
 {
+    // A disabled window's close box does nothing, like its other controls.
+    // Close requests of the program's own (a signal, the session ending)
+    // still go through.
+    if (event->spontaneous() && !isEnabled()) {
+        event->ignore();
+        return;
+    }
     bool cancel = false;
     onQueryUnload(cancel);
     if (cancel) {

@@ -94,7 +94,8 @@ class Pictures {
 public:
     virtual ~Pictures() = default;
     // Loads a JPEG, GIF, BMP or PNG picture. The name is in the runtime's
-    // form: a backslash separates folders, whatever the host uses. Returns
+    // form: a folder, a backslash and the file's name, whatever separator
+    // the host uses. Returns
     // nothing (and says why in one line on standard error) for a file that
     // is missing, no regular file, unreadable, corrupt, truncated or too
     // large to decode.

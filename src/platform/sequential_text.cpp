@@ -57,14 +57,34 @@ std::optional<QString> readField(const QString& text, qsizetype& position)
     return field;
 }
 
-std::optional<QString> firstField(const QByteArray& bytes)
+std::optional<QString> FieldReader::next(bool* badText)
 {
-    const std::optional<QString> text = decodeAnsi(bytes);
-    if (!text)
-        return std::nullopt;
-    qsizetype position = 0;
-    return readField(*text, position);
+    if (badText)
+        *badText = false;
+    if (!line_ || position_ >= line_->size()) {
+        if (nextLine_ >= bytes_.size() && line_)
+            return std::nullopt;
+        // Up to and with the line end. No GBK character has a CR or LF byte
+        // in it, so those bytes end a line wherever they are.
+        qsizetype end = nextLine_;
+        while (end < bytes_.size() && bytes_[end] != '\r' && bytes_[end] != '\n')
+            ++end;
+        if (end < bytes_.size())
+            end += bytes_[end] == '\r' && end + 1 < bytes_.size() && bytes_[end + 1] == '\n' ? 2 : 1;
+        line_ = decodeAnsi(bytes_.mid(nextLine_, end - nextLine_));
+        nextLine_ = end;
+        position_ = 0;
+        if (!line_) {
+            line_ = QString(); // read; the next field starts on the next line
+            if (badText)
+                *badText = true;
+            return std::nullopt;
+        }
+    }
+    return readField(*line_, position_);
 }
+
+std::optional<QString> firstField(const QByteArray& bytes) { return FieldReader(bytes).next(); }
 
 std::optional<QByteArray> printedItem(const QString& item)
 {

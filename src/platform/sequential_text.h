@@ -27,7 +27,24 @@ std::optional<QByteArray> encodeAnsi(const QString& text);
 // empty field. Nothing at the end of the text.
 std::optional<QString> readField(const QString& text, qsizetype& position);
 
-// The first field of a file's bytes (see readField), decoded from GBK.
+// The fields of a file's bytes, one after the other (see readField). Each
+// line is decoded from GBK on its own, when its first field is read: bytes
+// that are no GBK spoil the fields of their own line only.
+class FieldReader {
+public:
+    explicit FieldReader(QByteArray bytes = QByteArray()) : bytes_(std::move(bytes)) {}
+    // The next field; nothing at the end of the bytes, or (with `badText`
+    // set) for a field of a line that is no GBK text.
+    std::optional<QString> next(bool* badText = nullptr);
+
+private:
+    QByteArray bytes_;
+    qsizetype nextLine_ = 0;         // where the next line's bytes start
+    std::optional<QString> line_;    // the line being read, with its line end
+    qsizetype position_ = 0;         // in line_
+};
+
+// The first field of a file's bytes, from its first line (see FieldReader).
 std::optional<QString> firstField(const QByteArray& bytes);
 
 // The bytes that printing `item` as one item writes: its GBK bytes and CR LF.

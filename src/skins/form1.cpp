@@ -67,11 +67,22 @@ void Form1::onCommand1Click()
 
 void Form1::choose(const SkinName& skin)
 {
-    loadSkinPicture(skin, platform_, forms_); // the picture first, then the file
-    if (!saveSkin(skin, platform_.files))
-        platform_.messages.show(QStringLiteral("皮肤已经换上，但是没能写入 %1（%2），下次运行时不会保留。")
-                                    .arg(kSkinFile, platform_.files.lastError()),
-                                platform::kCritical, QStringLiteral("错误"));
+    // The picture first, then the file; the user hears what did not work.
+    const bool shown = loadSkinPicture(skin, platform_, forms_);
+    const bool saved = saveSkin(skin, platform_.files);
+    if (shown && saved)
+        return;
+    const QString picture = skin.pictureFile.mid(1); // without the separator
+    QString text;
+    if (shown)
+        text = QStringLiteral("皮肤已经换上，但是没能写入 %1（%2），下次运行时不会保留。")
+                   .arg(kSkinFile, platform_.files.lastError());
+    else if (saved)
+        text = QStringLiteral("没能换上皮肤：图片 %1 无法读取。").arg(picture);
+    else
+        text = QStringLiteral("没能换上皮肤：图片 %1 无法读取；也没能写入 %2（%3）。")
+                   .arg(picture, kSkinFile, platform_.files.lastError());
+    platform_.messages.show(text, platform::kCritical, QStringLiteral("错误"));
 }
 
 void Form1::onLabel1Click()

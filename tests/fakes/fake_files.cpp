@@ -17,8 +17,8 @@ bool FakeSequentialFiles::open(const QString& name, FileMode mode, int fileNumbe
         error = QStringLiteral("No such file or directory");
         return false;
     }
-    open_.insert(fileNumber, {name, mode, mode == FileMode::Input ? disk.value(name).left(platform::kMaxInputBytes)
-                                                                   : QByteArray()});
+    const QByteArray bytes = mode == FileMode::Input ? disk.value(name).left(platform::kMaxInputBytes) : QByteArray();
+    open_.insert(fileNumber, {name, mode, bytes, platform::FieldReader(bytes)});
     return true;
 }
 
@@ -28,10 +28,7 @@ std::optional<QString> FakeSequentialFiles::inputField(int fileNumber)
     auto found = open_.find(fileNumber);
     if (found == open_.end() || found->mode != FileMode::Input)
         return std::nullopt;
-    const std::optional<QString> text = platform::decodeAnsi(found->bytes);
-    if (!text)
-        return std::nullopt;
-    return platform::readField(*text, found->position);
+    return found->fields.next();
 }
 
 bool FakeSequentialFiles::print(int fileNumber, const QString& item)

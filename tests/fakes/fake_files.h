@@ -4,6 +4,7 @@
 // fail.
 
 #include "platform/platform.h"
+#include "platform/sequential_text.h"
 
 #include <QMap>
 #include <QSet>
@@ -31,8 +32,8 @@ private:
     struct Open {
         QString name;
         platform::FileMode mode;
-        QByteArray bytes;
-        qsizetype position = 0;
+        QByteArray bytes; // output: what was printed
+        platform::FieldReader fields;
     };
     QMap<int, Open> open_;
 };

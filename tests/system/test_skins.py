@@ -137,6 +137,14 @@ class SkinsTest(DesktopTestCase):
         self._launch()
         chooser = self._open_chooser()
         self._chooser_click(chooser, "星空主题")
+        # The main window is disabled while the chooser is open: its close
+        # box does nothing, as its other controls do nothing.
+        size = d.geometry(d.main_window)
+        d.activate(d.main_window)
+        d.key("alt+F4")
+        self.settle(1.0)
+        self.assertRunning()
+        self.assertEqual(d.geometry(d.main_window), size, "the closing animation ran")
         d.activate(chooser)
         d.key("alt+F4")
         d.wait_no_window(CHOOSER_TITLE)

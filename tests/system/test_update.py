@@ -116,6 +116,22 @@ class UpdateTest(DesktopTestCase):
                 self.assertRunning()
         self.assertIn("vesperon: fetching", d.stderr_text())
 
+    def test_box_open_during_the_fetch(self):
+        """A box opened while the fetch waits, and left open past its
+        deadline, changes nothing: the verdict is the replies'."""
+        d = self._start()
+        self.server.reply("4.5.0", mode="slow")
+        d.click("检查更新")
+        d.click("说明")
+        box = d.wait_window("^说明$")[0]
+        time.sleep(7.0)  # past the 5 s a fetch may take
+        d.activate(box)
+        d.key("Return")
+        wins = d.wait_window(VERDICTS, timeout=BOUND + 5)
+        self.assertEqual(d.window_name(wins[0]), "你不需要更新", d.stderr_text())
+        self.assertEqual(self.server.gets(), [NOTICE, NOTICE])
+        self.assertRunning()
+
     def test_refused(self):
         """Nothing listening at the proxy's port: 检查更新失败 at once."""
         s = socket.socket()

@@ -51,6 +51,19 @@ def drawn_box(path):
     return key, box
 
 
+def splash_committed(log):
+    """Whether the splash (the first window, 503 × 200) has committed a
+    picture: its surface attached a buffer and committed it (the client's
+    WAYLAND_DEBUG log)."""
+    start = log.find("set_min_size(503, 200)")
+    if start < 0:
+        return False
+    for m in re.finditer(r"wl_surface@(\d+)\.attach\(wl_buffer@", log[start:]):
+        if ("wl_surface@%s.commit()" % m.group(1)) in log[start + m.end():]:
+            return True
+    return False
+
+
 class WaylandCase(DesktopTestCase):
 
     def start(self, kind, **kw):
@@ -62,14 +75,35 @@ class WaylandCase(DesktopTestCase):
         return d
 
     def splash_shot(self, name):
-        """Start the program and take a screenshot while the splash shows."""
+        """Start the program and take a screenshot while the splash shows.
+
+        The program is stopped once the splash has handed the compositor its
+        first picture, so that on a busy machine the splash cannot go before
+        the compositor has drawn it; it goes on afterwards.
+        """
         d = self.desktop
         d.launch(wait_window=False)
-        d._wait_for(lambda: "set_min_size(503, 200)" in d.stderr_text() or not d.app_running(),
-                    20, "the splash", interval=0.02)
-        time.sleep(0.3)
+        d._wait_for(lambda: splash_committed(d.stderr_text()) or not d.app_running(),
+                    20, "the splash's first picture", interval=0.02)
+        self.assertRunning()
+        self.assertNotIn("set_min_size(246", d.stderr_text(), "the splash went before it was drawn")
         path = os.path.join(d.tmp, name)
-        d.screenshot(path)
+        deadline = time.monotonic() + 30
+        while True:
+            # (Another surface's picture, a cursor's say, may have come first:
+            # then the program goes on a moment, and is stopped again.)
+            d.app.send_signal(signal.SIGSTOP)
+            try:
+                drawn = d._wait_for(lambda: drawn_box(d.screenshot(path))[1] or time.monotonic() > deadline
+                                    or None, 1.5, "", interval=0.1)
+            except Exception:
+                drawn = None
+            finally:
+                d.app.send_signal(signal.SIGCONT)
+            if drawn or time.monotonic() > deadline:
+                break
+            time.sleep(0.05)
+            self.assertNotIn("set_min_size(246", d.stderr_text(), "the splash went before it was drawn")
         self.save_copy(path, name)
         return path
 

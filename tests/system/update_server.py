@@ -9,8 +9,8 @@ behind a proxy would reach it.
         server.requests                  # [(method, target), ...]
 
 Modes: "ok" (the body), "status" (an error status with an HTML page),
-"never" (reads the request and never answers), "trickle" (a byte a second,
-for ever), "huge" (a 5 MB body).
+"never" (reads the request and never answers), "slow" (the body after a
+second), "trickle" (a byte a second, for ever), "huge" (a 5 MB body).
 """
 
 import http.server
@@ -33,6 +33,8 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if mode == "never":
             server.stop_event.wait(30)
             return
+        if mode == "slow":
+            server.stop_event.wait(1.0)
         if mode == "trickle":
             self.send_response(200)
             self.send_header("Content-Length", "1000000")

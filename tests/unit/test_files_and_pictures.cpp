@@ -146,6 +146,18 @@ void TestFilesAndPictures::badTextIsNoName()
     QVERIFY(!names.contains(firstField(QStringLiteral("大海").toUtf8()).value_or(QString())));
     // No GBK: a lead byte followed by a byte no character has.
     QCOMPARE(firstField(QByteArray("\x81\x20\xb4\xf3\r\n")), std::nullopt);
+    // ... on a later line, which is not read for the first field: "天空"
+    // and a lone lead byte on the next line.
+    QCOMPARE(firstField(QByteArray("\xcc\xec\xbf\xd5\r\n\x81\r\n")), std::optional<QString>(u"天空"_qs));
+    FieldReader fields(QByteArray("\xb4\xf3\xba\xa3,\xcc\xec\xbf\xd5\r\n\x81\x20\r\n\xd0\xc7\xbf\xd5"));
+    bool badText = false;
+    QCOMPARE(fields.next(&badText), std::optional<QString>(u"大海"_qs));
+    QCOMPARE(fields.next(&badText), std::optional<QString>(u"天空"_qs));
+    QCOMPARE(fields.next(&badText), std::nullopt); // a line of its own that is no GBK
+    QVERIFY(badText);
+    QCOMPARE(fields.next(&badText), std::optional<QString>(u"星空"_qs));
+    QCOMPARE(fields.next(&badText), std::nullopt);
+    QVERIFY(!badText);
     // A lead byte cut off at the end is left out.
     QCOMPARE(firstField(QByteArray("\xb4\xf3\xba\xa3\xb4")).value_or(QString()), QStringLiteral("大海"));
     // Binary bytes: whatever they read as, no crash and no name.
@@ -240,10 +252,12 @@ void TestFilesAndPictures::hostFilesThatCannotBeWrittenLeaveTheOldFile()
 
 void TestFilesAndPictures::picturesLoadFromTheRuntimesPathForm()
 {
-    QVERIFY(QDir().mkdir("程序"));
-    QVERIFY(writeFile("程序/大海.jpg", jpeg(QSize(480, 720), QColor(10, 80, 200))));
+    // A folder name may hold a backslash of its own on Linux: only the one
+    // before the picture's name separates.
+    QVERIFY(QDir().mkdir("程序\\新"));
+    QVERIFY(writeFile("程序\\新/大海.jpg", jpeg(QSize(480, 720), QColor(10, 80, 200))));
     HostPictures pictures;
-    const QString name = QDir::current().absoluteFilePath("程序") + QStringLiteral("\\大海.jpg");
+    const QString name = QDir::current().absoluteFilePath("程序\\新") + QStringLiteral("\\大海.jpg");
     const std::optional<Picture> picture = pictures.load(name);
     QVERIFY(picture);
     QCOMPARE(picture->pixmap.size(), QSize(480, 720));

@@ -1,6 +1,7 @@
 // The main window as the user meets it, on the recording fake platform: its
 // layout, keyboard order, clock line and the shutdown buttons.
 
+#include "keyboard.h"
 #include "main_window_fixture.h"
 #include "platform/fonts.h"
 #include "platform/general_date.h"
@@ -331,44 +332,63 @@ void TestMainWindow::keyboardPressesTheFocusedButton()
 
 void TestMainWindow::heldKeysPressNoButton()
 {
-    // Key events as the window system delivers them, auto-repeat flag and all.
+    // Key events as X11 delivers them: the repeats of a held key come as a
+    // release and a press with one timestamp, mostly without Qt's flag.
     forms_->show(MainWindow::kName);
     QVERIFY(QTest::qWaitForWindowActive(main_));
-    QWindow* window = main_->windowHandle();
-    const auto key = [window](bool press, Qt::Key code, const QString& text, bool repeat) {
-        QTest::simulateEvent(window, press, code, Qt::NoModifier, text, repeat);
-    };
+    Keyboard keyboard(main_->windowHandle());
+    const RecordedCommand oneHour{"cmd.exe /c shutdown -s -t 3600", 2};
     main_->Command3->setFocus();
 
-    // Enter held down: the first press acts, the repeats do not.
-    key(true, Qt::Key_Return, "\r", false);
-    for (int i = 0; i < 10; ++i) {
-        key(false, Qt::Key_Return, "\r", true);
-        key(true, Qt::Key_Return, "\r", true);
+    // Enter and keypad Enter held down: the first press acts, the repeats
+    // do not, flagged or not.
+    for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+        keyboard.press(enter, "\r");
+        keyboard.repeat(enter, "\r", 10);
+        keyboard.repeat(enter, "\r", 3, true);
+        keyboard.release(enter, "\r");
     }
-    key(false, Qt::Key_Return, "\r", false);
-    const RecordedCommand oneHour{"cmd.exe /c shutdown -s -t 3600", 2};
-    QCOMPARE(fake_->shell.commands, QList<RecordedCommand>({oneHour}));
-
-    // Space held down: one click, on the release.
-    key(true, Qt::Key_Space, " ", false);
-    for (int i = 0; i < 10; ++i) {
-        key(false, Qt::Key_Space, " ", true);
-        key(true, Qt::Key_Space, " ", true);
-    }
-    QCOMPARE(fake_->shell.commands.size(), 1);
-    key(false, Qt::Key_Space, " ", false);
     QCOMPARE(fake_->shell.commands, QList<RecordedCommand>({oneHour, oneHour}));
+
+    // Space held down: one click.
+    keyboard.press(Qt::Key_Space, " ");
+    keyboard.repeat(Qt::Key_Space, " ", 10);
+    keyboard.release(Qt::Key_Space, " ");
+    QCOMPARE(fake_->shell.commands.size(), 3);
+
+    // A key held since before the button had the focus presses nothing:
+    // Enter goes down in the seconds box, and the focus moves on while it
+    // repeats.
+    main_->Text1->setFocus();
+    keyboard.press(Qt::Key_Return, "\r");
+    keyboard.repeat(Qt::Key_Return, "\r", 3);
+    main_->Command2->setFocus();
+    keyboard.repeat(Qt::Key_Return, "\r", 10);
+    keyboard.release(Qt::Key_Return, "\r");
+    main_->Text1->setFocus();
+    keyboard.press(Qt::Key_Space, " ");
+    keyboard.repeat(Qt::Key_Space, " ", 3);
+    main_->Command7->setFocus();
+    keyboard.repeat(Qt::Key_Space, " ", 10);
+    keyboard.release(Qt::Key_Space, " ");
+    QCOMPARE(fake_->shell.commands.size(), 3);
 
     // "立刻关机" held down asks once and is not pressed again.
     main_->Command10->setFocus();
     fake_->messages.answers = {kAnswerNo};
-    key(true, Qt::Key_Return, "\r", false);
-    for (int i = 0; i < 10; ++i)
-        key(true, Qt::Key_Return, "\r", true);
-    key(false, Qt::Key_Return, "\r", false);
+    keyboard.press(Qt::Key_Return, "\r");
+    keyboard.repeat(Qt::Key_Return, "\r", 10);
+    keyboard.release(Qt::Key_Return, "\r");
     QCOMPARE(fake_->messages.shown.size(), 1);
-    QCOMPARE(fake_->shell.commands.size(), 2);
+    QCOMPARE(fake_->shell.commands.size(), 3);
+
+    // Pressed afresh, each key acts again.
+    main_->Command2->setFocus();
+    keyboard.press(Qt::Key_Return, "\r");
+    keyboard.release(Qt::Key_Return, "\r");
+    keyboard.press(Qt::Key_Space, " ");
+    keyboard.release(Qt::Key_Space, " ");
+    QCOMPARE(fake_->shell.commands.size(), 5);
 }
 
 void TestMainWindow::shutDownNowAsksFirst()

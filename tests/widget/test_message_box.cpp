@@ -2,6 +2,7 @@
 // held down since before a box appeared never answers it; a key pressed
 // while it is open does.
 
+#include "keyboard.h"
 #include "platform/host/message_box.h"
 
 #include <QApplication>
@@ -18,19 +19,12 @@ using namespace platform;
 
 namespace {
 
-// Key events as the window system delivers them, to the box's window.
-void key(QWidget* box, bool press, Qt::Key code, const QString& text, bool repeat,
-         Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+// The repeats of an Enter that went down before the box appeared, as X11
+// delivers them: mostly unflagged release and press pairs, a few flagged.
+void holdReturn(Keyboard& keyboard, int repeats)
 {
-    QTest::simulateEvent(box->windowHandle(), press, code, modifiers, text, repeat);
-}
-
-void holdReturn(QWidget* box, int repeats)
-{
-    for (int i = 0; i < repeats; ++i) {
-        key(box, false, Qt::Key_Return, "\r", true);
-        key(box, true, Qt::Key_Return, "\r", true);
-    }
+    keyboard.repeat(Qt::Key_Return, "\r", repeats);
+    keyboard.repeat(Qt::Key_Return, "\r", 3, true);
 }
 
 } // namespace
@@ -80,12 +74,13 @@ void TestMessageBox::heldEnterDoesNotAnswer()
     // press of Enter answers, with the default button, Yes.
     bool stillOpen = false;
     const int answer = askWhile([&](QWidget* box) {
-        holdReturn(box, 20);
-        key(box, false, Qt::Key_Return, "\r", false);
+        Keyboard keyboard(box->windowHandle());
+        holdReturn(keyboard, 20);
+        keyboard.release(Qt::Key_Return, "\r");
         QTest::qWait(50);
         stillOpen = box->isVisible() && box == QApplication::activeModalWidget();
-        key(box, true, Qt::Key_Return, "\r", false);
-        key(box, false, Qt::Key_Return, "\r", false);
+        keyboard.press(Qt::Key_Return, "\r");
+        keyboard.release(Qt::Key_Return, "\r");
     });
     QVERIFY(stillOpen);
     QCOMPARE(answer, int(kAnswerYes));
@@ -95,17 +90,16 @@ void TestMessageBox::heldAccessKeyDoesNotAnswer()
 {
     bool stillOpen = false;
     const int answer = askWhile([&](QWidget* box) {
-        for (int i = 0; i < 10; ++i) {
-            key(box, true, Qt::Key_Y, "y", true, Qt::AltModifier);
-            key(box, true, Qt::Key_Y, "y", true);
-            key(box, true, Qt::Key_Space, " ", true);
-            key(box, false, Qt::Key_Space, " ", true);
-        }
-        key(box, false, Qt::Key_Space, " ", false); // its press came before the box
+        Keyboard keyboard(box->windowHandle());
+        keyboard.repeat(Qt::Key_Y, "y", 10, false, Qt::AltModifier);
+        keyboard.repeat(Qt::Key_Y, "y", 10);
+        keyboard.repeat(Qt::Key_Space, " ", 10);
+        keyboard.repeat(Qt::Key_Space, " ", 3, true);
+        keyboard.release(Qt::Key_Space, " "); // its press came before the box
         QTest::qWait(50);
         stillOpen = box->isVisible();
-        key(box, true, Qt::Key_N, "n", false, Qt::AltModifier);
-        key(box, false, Qt::Key_N, "n", false, Qt::AltModifier);
+        keyboard.press(Qt::Key_N, "n", Qt::AltModifier);
+        keyboard.release(Qt::Key_N, "n", Qt::AltModifier);
     });
     QVERIFY(stillOpen);
     QCOMPARE(answer, int(kAnswerNo));
@@ -115,12 +109,12 @@ void TestMessageBox::heldEscapeDoesNotAnswer()
 {
     bool stillOpen = false;
     const int answer = askWhile([&](QWidget* box) {
-        for (int i = 0; i < 10; ++i)
-            key(box, true, Qt::Key_Escape, "\x1b", true);
+        Keyboard keyboard(box->windowHandle());
+        keyboard.repeat(Qt::Key_Escape, "\x1b", 10);
         QTest::qWait(50);
         stillOpen = box->isVisible();
-        key(box, true, Qt::Key_Y, "y", false, Qt::AltModifier);
-        key(box, false, Qt::Key_Y, "y", false, Qt::AltModifier);
+        keyboard.press(Qt::Key_Y, "y", Qt::AltModifier);
+        keyboard.release(Qt::Key_Y, "y", Qt::AltModifier);
     });
     QVERIFY(stillOpen);
     QCOMPARE(answer, int(kAnswerYes));
@@ -129,8 +123,9 @@ void TestMessageBox::heldEscapeDoesNotAnswer()
 void TestMessageBox::freshEscapeMeansNo()
 {
     const int answer = askWhile([&](QWidget* box) {
-        key(box, true, Qt::Key_Escape, "\x1b", false);
-        key(box, false, Qt::Key_Escape, "\x1b", false);
+        Keyboard keyboard(box->windowHandle());
+        keyboard.press(Qt::Key_Escape, "\x1b");
+        keyboard.release(Qt::Key_Escape, "\x1b");
     });
     QCOMPARE(answer, int(kAnswerNo));
 }
@@ -138,13 +133,15 @@ void TestMessageBox::freshEscapeMeansNo()
 void TestMessageBox::freshAccessKeysAnswer()
 {
     QCOMPARE(askWhile([&](QWidget* box) {
-                 key(box, true, Qt::Key_Y, "y", false, Qt::AltModifier);
-                 key(box, false, Qt::Key_Y, "y", false, Qt::AltModifier);
+                 Keyboard keyboard(box->windowHandle());
+                 keyboard.press(Qt::Key_Y, "y", Qt::AltModifier);
+                 keyboard.release(Qt::Key_Y, "y", Qt::AltModifier);
              }),
              int(kAnswerYes));
     QCOMPARE(askWhile([&](QWidget* box) {
-                 key(box, true, Qt::Key_Space, " ", false); // Space on the focused default, Yes
-                 key(box, false, Qt::Key_Space, " ", false);
+                 Keyboard keyboard(box->windowHandle());
+                 keyboard.press(Qt::Key_Space, " "); // Space on the focused default, Yes
+                 keyboard.release(Qt::Key_Space, " ");
              }),
              int(kAnswerYes));
 }
@@ -161,12 +158,16 @@ void TestMessageBox::noticeIgnoresHeldKeys()
     QVERIFY(!notice->isModal());
     QVERIFY(QTest::qWaitForWindowActive(notice));
     QPointer<QWidget> alive(notice);
-    holdReturn(notice, 10);
+    Keyboard keyboard(notice->windowHandle());
+    holdReturn(keyboard, 10);
+    keyboard.release(Qt::Key_Return, "\r");
     QTest::qWait(50);
     QVERIFY(alive && alive->isVisible());
-    key(notice, true, Qt::Key_Return, "\r", false); // a fresh press closes it
-    if (alive)
-        key(alive, false, Qt::Key_Return, "\r", false);
+    keyboard.press(Qt::Key_Return, "\r"); // a fresh press closes it
+    if (alive) {
+        keyboard.setWindow(alive->windowHandle());
+        keyboard.release(Qt::Key_Return, "\r");
+    }
     QTRY_VERIFY(!alive || !alive->isVisible());
 }
 

@@ -87,6 +87,9 @@ void TestSkins::storedNameIsAppliedAtLoad_data()
     QTest::newRow("星空, although Text2 holds it already") << kStarryBytes << "星空";
     QTest::newRow("大海,星空") << QByteArray("\xb4\xf3\xba\xa3,\xd0\xc7\xbf\xd5\r\n") << "大海";
     QTest::newRow("\"天空\"") << QByteArray("\"\xcc\xec\xbf\xd5\"\r\n") << "天空";
+    // What follows the first line is not read: a line of bytes no GBK
+    // spoils nothing.
+    QTest::newRow("天空, then a lone lead byte") << QByteArray("\xcc\xec\xbf\xd5\r\n\x81\r\n") << "天空";
 }
 
 void TestSkins::storedNameIsAppliedAtLoad()
@@ -197,6 +200,10 @@ void TestSkins::chooserOpensWithTheFirstOptionAndDisablesMain()
     QVERIFY(chooser.Option1->isChecked());
     QVERIFY(!chooser.Option2->isChecked() && !chooser.Option3->isChecked());
     QVERIFY(!main_->isEnabled());
+    // Its menu commands too, which assistive technology reaches without
+    // the menu bar.
+    for (QAction* command : {main_->换肤, main_->留言, main_->说明, main_->关于})
+        QVERIFY(!command->isEnabled());
     QVERIFY(fake_->timers["main.Timer2"].isEnabled()); // its timers run on
     // A second opening while open only brings it to the front.
     fixture_->forms.show(names::kSkins);
@@ -249,6 +256,7 @@ void TestSkins::okShowsTheMessageFirstThenPictureThenFile()
     QTRY_VERIFY(!open);                         // unloaded
     QVERIFY(!fixture_->forms.isLoaded(names::kSkins));
     QVERIFY(main_->isEnabled());
+    QVERIFY(main_->关于->isEnabled());
     QCOMPARE(main_->Text2->text(), QStringLiteral("天空")); // untouched by the chooser
     QCOMPARE(fake_->messages.shown.size(), 1);
 }
@@ -332,6 +340,20 @@ void TestSkins::unwritableFileStillChangesThePicture()
     QVERIFY(!fake_->files.disk.contains("skin.txt"));
     QTRY_VERIFY(!fixture_->forms.isLoaded(names::kSkins));
     QVERIFY(main_->isEnabled());
+
+    // Neither the picture nor the file: the message says so, and claims
+    // nothing was put on.
+    fake_->messages.shown.clear();
+    fake_->pictures.missing << QStringLiteral("/opt/vesperon\\天空.jpg");
+    Form1& again = openChooser();
+    QTest::mouseClick(again.Option3, Qt::LeftButton, {}, QPoint(8, 8));
+    again.Command1->click();
+    QCOMPARE(main_->picture().fileName, QStringLiteral("/opt/vesperon\\大海.jpg"));
+    QCOMPARE(fake_->messages.shown.size(), 2);
+    const QString prompt = fake_->messages.shown.last().prompt;
+    QVERIFY2(prompt.startsWith(QStringLiteral("没能换上皮肤")) && prompt.contains(QStringLiteral("天空.jpg"))
+                 && prompt.contains(QStringLiteral("skin.txt")),
+             qPrintable(prompt));
 }
 
 QTEST_MAIN(TestSkins)

@@ -72,6 +72,10 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
             reply->abort();
         }
     });
+    // The deadline ends with the transfer. The loop may only get to quit
+    // later, when a box that the user opened meanwhile is closed: what was
+    // received by then is the answer.
+    QObject::connect(reply, &QNetworkReply::finished, &deadline, &QTimer::stop);
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     deadline.start(kFetchDeadlineMs);
     if (!reply->isFinished())

@@ -1,5 +1,7 @@
 #include "message_box.h"
 
+#include "fresh_keys.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -52,14 +54,15 @@ void setUpBox(QMessageBox& box, const QString& prompt, int flags, const QString&
 }
 
 // While a box is open, it acts only on keys that went down after it was
-// shown. The repeats of a key held from before (the Enter that pressed the
-// button which opened the box, say) reach neither its buttons, nor its
-// access keys, nor its default and escape buttons; neither does the release
-// of such a key. A key pressed afresh works as usual, so pressing Enter twice
-// on purpose still answers.
+// shown. A key held from before (the Enter that pressed the button which
+// opened the box, say) reaches neither its buttons, nor its access keys, nor
+// its default and escape buttons, however long it is held; neither does the
+// release of such a key. A key pressed afresh works as usual, so pressing
+// Enter twice on purpose still answers.
 class FreshKeysOnly final : public QObject {
 public:
-    explicit FreshKeysOnly(QWidget* box, QObject* parent = nullptr) : QObject(parent), box_(box)
+    explicit FreshKeysOnly(QWidget* box, QObject* parent = nullptr)
+        : QObject(parent), box_(box), shownSince_(FreshKeys::instance().now())
     {
         qApp->installEventFilter(this);
     }
@@ -75,7 +78,9 @@ protected:
         if (!box_ || !widget || (widget != box_ && !box_->isAncestorOf(widget)))
             return false;
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->isAutoRepeat()) {
+        const bool fresh = type == QEvent::KeyRelease ? !key->isAutoRepeat() && down_.contains(key->key())
+                                                      : FreshKeys::instance().isFreshSince(*key, shownSince_);
+        if (!fresh) {
             // Accepting the override keeps the shortcut map from acting on
             // it; the key press that follows is swallowed here too.
             event->accept();
@@ -83,15 +88,14 @@ protected:
         }
         if (type == QEvent::KeyPress)
             down_.insert(key->key());
-        else if (type == QEvent::KeyRelease && !down_.remove(key->key())) {
-            event->accept();
-            return true;
-        }
+        else if (type == QEvent::KeyRelease)
+            down_.remove(key->key());
         return false;
     }
 
 private:
     QPointer<QWidget> box_;
+    quint64 shownSince_;
     QSet<int> down_;
 };
 

@@ -89,7 +89,10 @@ std::optional<Picture> HostPictures::load(const QString& fileName)
 {
     QString path = fileName;
 #ifndef Q_OS_WIN
-    path.replace(u'\\', u'/');
+    // The program puts a backslash between its folder and the picture's
+    // name; a folder's own name may hold backslashes, which stay.
+    if (const qsizetype separator = path.lastIndexOf(u'\\'); separator >= 0)
+        path[separator] = u'/';
 #endif
     QString why;
     const std::optional<QByteArray> bytes = readRegularFile(path, kMaxPictureFileBytes + 1, &why);

@@ -20,9 +20,8 @@ namespace platform {
 struct HostSequentialFiles::OpenFile {
     FileMode mode = FileMode::Input;
     QString name;
-    // Input: the text read at open, and how far the fields have got.
-    std::optional<QString> text;
-    qsizetype position = 0;
+    // Input: the bytes read at open, and how far the fields have got.
+    FieldReader fields;
     // Output.
     std::unique_ptr<QSaveFile> out;
     bool failed = false;
@@ -106,7 +105,7 @@ bool HostSequentialFiles::open(const QString& name, FileMode mode, int fileNumbe
                 writeErrorLine(QStringLiteral("%1 not read: %2").arg(name, why));
             return fail(why);
         }
-        file->text = decodeAnsi(*bytes);
+        file->fields = FieldReader(*bytes);
     } else {
         file->out = std::make_unique<QSaveFile>(name);
         if (!file->out->open(QIODevice::WriteOnly))
@@ -123,13 +122,10 @@ std::optional<QString> HostSequentialFiles::inputField(int fileNumber)
         fail(QStringLiteral("文件号 %1 没有为读取打开").arg(fileNumber));
         return std::nullopt;
     }
-    if (!file->text) {
-        fail(QStringLiteral("不是 GBK 文本"));
-        return std::nullopt;
-    }
-    std::optional<QString> field = readField(*file->text, file->position);
+    bool badText = false;
+    std::optional<QString> field = file->fields.next(&badText);
     if (!field)
-        fail(QStringLiteral("已到文件末尾"));
+        fail(badText ? QStringLiteral("不是 GBK 文本") : QStringLiteral("已到文件末尾"));
     return field;
 }
 
