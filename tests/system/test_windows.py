@@ -11,7 +11,6 @@ warnings (a recording shutdown.exe stands in), and the real notification area
 """
 
 import os
-import re
 import shutil
 import subprocess
 import sys

@@ -27,7 +27,7 @@ import subprocess
 import tempfile
 import zipfile
 
-from desktop import CLIENT_H, CLIENT_W, CMD_TIMEOUT, START_TIMEOUT, Desktop, DesktopError, _say
+from desktop import CLIENT_H, CLIENT_W, CMD_TIMEOUT, Desktop, DesktopError, _say
 
 ZIP = os.environ.get("VESPERON_WINDOWS_ZIP", "")
 RECORDER = os.environ.get("VESPERON_RECORDING_SHUTDOWN", "")
@@ -255,9 +255,8 @@ class WineDesktop(Desktop):
 
 
 def make_prefix_folder():
+    """A temporary folder for a WinePrefix."""
     folder = tempfile.mkdtemp(prefix="vesperon-wine-")
     _say("wine prefix folder %s" % folder)
     return folder
 
-
-__all__ = ["WinePrefix", "WineDesktop", "ZIP", "RECORDER", "START_TIMEOUT", "make_prefix_folder"]
