@@ -7,6 +7,7 @@
 #include "platform/forms.h"
 #include "platform/host/display.h"
 #include "platform/host/close_signals.h"
+#include "platform/host/console.h"
 #include "platform/host/host_platform.h"
 
 #include <QApplication>
@@ -14,6 +15,8 @@
 
 int main(int argc, char* argv[])
 {
+    platform::keepStandardStreamsOpen();
+    platform::CloseSignals::endAtOnce();
     const std::unique_ptr<QApplication> application = platform::openDisplay(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vesperon"));
     // The menu entry is vesperon.desktop: Wayland compositors and task bars

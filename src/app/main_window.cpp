@@ -156,7 +156,9 @@ void MainWindow::buildControls()
     Text1->setFocus();
 
     auto& timers = platform_.timers;
-    Timer1 = timers.create(QStringLiteral("main.Timer1"), 1000, false, platform::TimerPrecision::Precise);
+    // The count keeps to the clock, also when the program was stopped or the
+    // machine slept: the seconds missed are counted down at once.
+    Timer1 = timers.create(QStringLiteral("main.Timer1"), 1000, false, platform::TimerPrecision::OnTheClock);
     Timer2 = timers.create(QStringLiteral("main.Timer2"), 30, true);
     // Precise, so that the closing animation's steps do not drift.
     ULD = timers.create(QStringLiteral("main.ULD"), 30, false, platform::TimerPrecision::Precise);

@@ -40,11 +40,11 @@ Form::~Form()
 
 void Form::setBackColor(const QColor& colour)
 {
+    // Painted by the window itself rather than given to it as a palette:
+    // the window's controls then keep the application's palette, and the
+    // pictures Qt's style caches of them, keyed by their palette, serve
+    // every instance of the window instead of piling up one set per opening.
     backColor_ = colour;
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, colour);
-    setPalette(palette);
-    setAutoFillBackground(keyMode_ != ColourKeyMode::Alpha);
     update();
 }
 
@@ -56,7 +56,6 @@ void Form::setColourKey(const QColor& key, ColourKeyMode mode)
         // Must come before the native window is made, for a window with an
         // alpha channel.
         setAttribute(Qt::WA_TranslucentBackground);
-        setAutoFillBackground(false);
     }
     updateKeyedPicture();
     if (isVisible())
@@ -129,6 +128,8 @@ void Form::paintEvent(QPaintEvent*)
             painter.drawPixmap(0, 0, keyedPicture_);
         return;
     }
+    if (backColor_.isValid())
+        painter.fillRect(rect(), backColor_);
     if (!picture_.isNull())
         painter.drawPixmap(0, 0, picture_.pixmap);
 }

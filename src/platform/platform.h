@@ -143,7 +143,15 @@ public:
     std::function<void()> onTimer;
 };
 
-enum class TimerPrecision { Coarse, Precise };
+enum class TimerPrecision {
+    Coarse,
+    Precise,
+    // Precise, and kept to a clock that goes on while the machine sleeps: a
+    // period that passed while the program could not run (stopped, the
+    // machine asleep, the interface thread held up) is made up as soon as it
+    // runs again, one event for each, in turn.
+    OnTheClock,
+};
 
 class Timers {
 public:

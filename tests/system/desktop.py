@@ -300,7 +300,7 @@ class Desktop:
             kw["stdout"] = open(os.path.join(self.tmp, label + ".out"), "wb")
         if "stderr" not in kw:
             kw["stderr"] = open(os.path.join(self.tmp, label + ".err"), "wb")
-        _say("start %s: %s" % (label, " ".join(argv)))
+        _say("start %s: %s" % (label, " ".join(os.fsdecode(a) for a in argv)))
         proc = subprocess.Popen(argv, env=env or self.env(), cwd=cwd or self.tmp,
                                 start_new_session=True, **kw)
         for stream in ("stdout", "stderr"):
@@ -537,6 +537,16 @@ class Desktop:
 
     def system_bus(self):
         return self._bus
+
+    def hang_bus(self, label, hang=True):
+        """Stop a bus daemon ("system-bus", "session-bus") or the X server
+        ("xvfb"), or go on with it: one that accepts connections and never
+        answers."""
+        for name, proc in self._procs:
+            if name == label:
+                proc.send_signal(signal.SIGSTOP if hang else signal.SIGCONT)
+                return
+        raise DesktopError("no %s" % label)
 
     def logind_proxy(self):
         """The org.freedesktop.login1.Manager interface of the mock."""
@@ -951,17 +961,18 @@ class Desktop:
         self.refresh_origin()
         return self.pixel(self.origin[0] + x, self.origin[1] + y, shot)
 
-    def program_copy(self, pictures):
+    def program_copy(self, pictures, folder=b"program"):
         """A program folder of this desktop's own: the program and pictures.
 
-        pictures maps file names to bytes. Returns the copied program's path.
+        pictures maps file names to bytes; folder is the folder's name, in
+        bytes (it need not be UTF-8). Returns the copied program's path.
         """
-        folder = os.path.join(self.tmp, "program")
+        folder = os.path.join(os.fsencode(self.tmp), folder)
         os.makedirs(folder, exist_ok=True)
-        binary = os.path.join(folder, "vesperon")
+        binary = os.path.join(folder, b"vesperon")
         shutil.copy2(self.binary, binary)
         for name, data in pictures.items():
-            with open(os.path.join(folder, name), "wb") as f:
+            with open(os.path.join(folder, os.fsencode(name)), "wb") as f:
                 f.write(data)
         return binary
 

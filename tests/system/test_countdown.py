@@ -7,6 +7,7 @@ three seconds later, once.
 """
 
 import os
+import signal
 import sys
 import time
 import unittest
@@ -57,6 +58,27 @@ class CountdownTest(DesktopTestCase):
     def test_non_digits_dropped(self):
         """Letters typed into the seconds box are dropped: "a2b" counts 2 s."""
         self._countdown("关机", "poweroff", seconds=2, typed="a2b")
+
+    def test_stopped_program_keeps_to_the_clock(self):
+        """Stopped (SIGSTOP) for 5 s in the middle of an 8-second count, as
+        when the machine sleeps: the seconds missed are counted down at once
+        when it goes on, and the call comes 8 s after the click, not 13."""
+        d = self.start_desktop()
+        d.set_seconds("8")
+        d.click("关机")
+        t0 = d.click("开始计时")
+        time.sleep(2.0)
+        d.app.send_signal(signal.SIGSTOP)
+        time.sleep(5.0)
+        d.app.send_signal(signal.SIGCONT)
+        calls = d.wait_calls("ScheduleShutdown", 1, timeout=15)
+        self.assertEqual(len(calls), 1, d.describe())
+        waited = calls[0].time - t0
+        self.assertGreaterEqual(waited, 7.5)
+        self.assertLessEqual(waited, 9.5, "the call came %.3f s after the click" % waited)
+        time.sleep(2.0)
+        self.assertEqual(len(d.calls("ScheduleShutdown")), 1, d.describe())
+        self.assertRunning()
 
     def test_no_mode_chosen(self):
         """开始计时 with neither 关机 nor 重启 chosen: a modal "请选择模式" box."""

@@ -264,6 +264,27 @@ class PresetTest(DesktopTestCase):
                         "resident memory grew by %d KiB over 190 failures" % (after - before))
         self.assertRunning()
 
+    def test_hung_system_bus(self):
+        """A system bus that hangs holds up nothing: the button returns at
+        once, the window stays live, and the calls go out in order when the
+        bus answers again."""
+        d = self.start_desktop()
+        d.hang_bus("system-bus")
+        t0 = d.click("30分钟关机")
+        d.click("说明")
+        box = d.wait_window("^说明$", timeout=10)
+        d.activate(box[0])
+        d.key("Return")
+        d.wait_no_window("^说明$")
+        d.click("1小时关机")
+        self.assertEqual(d.search(ERROR_TITLE), [])
+        d.hang_bus("system-bus", hang=False)
+        calls = d.wait_calls("ScheduleShutdown", 2)
+        self.assertEqual(len(calls), 2, d.describe())
+        self.assertSchedule(calls[0], "poweroff", t0 + 1800, 1.5)
+        self.assertGreater(calls[1].args[1], calls[0].args[1] + 1799 * 10**6)
+        self.assertRunning()
+
     def test_logind_refuses(self):
         """logind refuses (as polkit would): an error window, the program lives."""
         d = self.start_desktop(logind="refuse")

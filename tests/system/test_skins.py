@@ -47,6 +47,29 @@ def huge_jpeg():
     return bytes(data)
 
 
+def endless_jpeg(repeats=3000):
+    """A progressive JPEG of 2000 × 2000 that repeats one short scan (one
+    that refines the AC coefficients, the slowest kind): some 40 KB that
+    would take libjpeg ten seconds to decode."""
+    data = subprocess.run(["convert", "-size", "2000x2000", "xc:gray", "-interlace", "Plane",
+                           "-quality", "50", "jpg:-"], capture_output=True, check=True, timeout=60).stdout
+    scans, i = [], 2
+    while data[i + 1] != 0xD9:
+        length = int.from_bytes(data[i + 2:i + 4], "big")
+        if data[i + 1] != 0xDA:
+            i += 2 + length
+            continue
+        j = i + 2 + length  # the scan's coded data runs to the next marker
+        while not (data[j] == 0xFF and data[j + 1] != 0 and not 0xD0 <= data[j + 1] <= 0xD7):
+            j += 1
+        first, refinement = data[i + 2 + length - 3], data[i + 2 + length - 1] >> 4
+        if first > 0 and refinement > 0:
+            scans.append((i, j))
+        i = j
+    start, end = min(scans, key=lambda s: s[1] - s[0])
+    return data[:scans[-1][1]] + data[start:end] * repeats + b"\xff\xd9"
+
+
 class SkinsTest(DesktopTestCase):
 
     def _start(self, skin=None, pictures=None):
@@ -154,6 +177,49 @@ class SkinsTest(DesktopTestCase):
         self.assertEqual(len(d.wait_calls("ScheduleShutdown", 1)), 1)
         self.assertRunning()
 
+    def test_program_folder_named_in_gbk(self):
+        """The program unpacked into a folder whose Chinese name is in GBK
+        (no UTF-8): its pictures are found all the same."""
+        d = self.start_desktop(launch=False)
+        self.work = os.path.join(d.tmp, "work")
+        os.mkdir(self.work)
+        with open(os.path.join(self.work, "skin.txt"), "wb") as f:
+            f.write(GBK["天空"])
+        self.program = d.program_copy(plain_skins(), folder="关机工具".encode("gbk"))
+        self._launch()
+        self._assert_colour(COLOURS["天空"])
+        self.assertNotIn("not loaded", d.stderr_text())
+        self.assertRunning()
+
+    def test_full_disk_keeps_the_stored_skin(self):
+        """skin.txt on a full disk (a tmpfs of one page, in a mount namespace
+        of the program's own): choosing another skin shows it, says it could
+        not be kept, and the file still holds the old name."""
+        d = self._start(GBK["大海"])
+        disk = os.path.join(d.tmp, "disk")
+        os.mkdir(disk)
+        script = ('mount -t tmpfs -o size=4k tmpfs "$1" && cp skin.txt "$1/" && cd "$1" && '
+                  'exec "$0"')
+        d.launch(binary="/usr/bin/unshare", cwd=self.work,
+                 args=["--mount", "--propagation", "private", "sh", "-c", script, self.program, disk])
+        self._assert_colour(COLOURS["大海"])
+        chooser = self._open_chooser()
+        self._chooser_click(chooser, "天空主题")
+        self._chooser_click(chooser, "确定")
+        self._answer(NOTICE_TITLE)
+        error = d.wait_window("^错误$")
+        self.save_shot("full-disk.png")
+        d.activate(error[0])
+        d.key("Return")
+        self._assert_colour(COLOURS["天空"])
+        stored = subprocess.run(["nsenter", "--target", str(d.app.pid), "--mount", "cat",
+                                 os.path.join(disk, "skin.txt")], capture_output=True, timeout=30)
+        self.assertEqual(stored.stdout, GBK["大海"], stored.stderr)
+        listing = subprocess.run(["nsenter", "--target", str(d.app.pid), "--mount", "ls", "-A", disk],
+                                 capture_output=True, text=True, timeout=30).stdout.split()
+        self.assertEqual(listing, ["skin.txt"], "a temporary file was left behind")
+        self.assertRunning()
+
     def _bad(self, make):
         d = self._start(GBK["大海"])
         note = make(d)
@@ -188,9 +254,11 @@ class SkinsTest(DesktopTestCase):
                 self.desktop.stop()
 
     def test_bad_pictures(self):
-        """A 30000 × 30000 JPEG or a truncated one: the window's own picture."""
+        """A 30000 × 30000 JPEG, a truncated one, or one that would take
+        minutes to decode: the window's own picture, at once."""
         good = jpeg(COLOURS["大海"])
-        for name, data in (("huge", huge_jpeg()), ("truncated", good[:len(good) // 2])):
+        for name, data in (("huge", huge_jpeg()), ("truncated", good[:len(good) // 2]),
+                           ("endless", endless_jpeg())):
             with self.subTest(name):
                 def make(d, data=data):
                     pictures = plain_skins()

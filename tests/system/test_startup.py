@@ -5,6 +5,7 @@
 
 import os
 import re
+import signal
 import stat
 import subprocess
 import sys
@@ -53,6 +54,20 @@ class NoDisplayTest(unittest.TestCase):
 
     def test_wayland_display_without_a_compositor(self):
         self._check(*self._run(WAYLAND_DISPLAY="nobody-here", QT_QPA_PLATFORM="wayland"))
+
+    def test_display_of_256_colours(self):
+        """A display of 8 bits a pixel, where Qt's style cannot paint: one
+        line and status 1, not a crash."""
+        rfd, wfd = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(wfd), "-screen", "0", "640x480x8",
+                                 "-nolisten", "tcp"], pass_fds=(wfd,),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(xvfb.wait)
+        self.addCleanup(xvfb.kill)
+        os.close(wfd)
+        with os.fdopen(rfd) as f:
+            display = ":" + f.readline().strip()
+        self._check(*self._run(DISPLAY=display), "8")
 
 
 class SplashTest(DesktopTestCase):
@@ -146,6 +161,61 @@ def shape_extents(d, wid):
                        capture_output=True, text=True)
     m = re.search(r"Window shape extents:\s*(\d+)x(\d+)", r.stdout)
     return (int(m.group(1)), int(m.group(2))) if m else None
+
+
+def catches(pid, number):
+    """Whether the process has a handler of its own for the signal."""
+    with open("/proc/%d/status" % pid) as f:
+        for line in f:
+            if line.startswith("SigCgt:"):
+                return bool(int(line.split()[1], 16) & (1 << (number - 1)))
+    return False
+
+
+class HostileStartTest(DesktopTestCase):
+
+    def test_closed_stderr_and_a_fifo(self):
+        """Started with standard error closed and skin.txt a FIFO, with no
+        logind: the error lines go nowhere, not into the display's
+        connection; the window comes and answers, SIGTERM ends it."""
+        d = self.start_desktop(launch=False, logind=None)
+        os.mkfifo(os.path.join(d.tmp, "skin.txt"))
+        d.launch(binary="/bin/sh", args=["-c", 'exec "$0" 2>&-', BINARY])
+        d.click("1小时关机")  # fails: a line on the closed standard error
+        d.wait_window("^错误$")
+        d.click("说明")
+        d.wait_window("^说明$")
+        d.signal(signal.SIGTERM)
+        rc, _ = d.wait_exit(10)
+        self.assertEqual(rc, 0)
+
+    def test_early_signals(self):
+        """SIGTERM or SIGHUP before there is a window (the display not
+        answering yet): status 0 at once, not death by the signal."""
+        for number in (signal.SIGTERM, signal.SIGHUP):
+            with self.subTest(signal=number):
+                d = self.start_desktop(launch=False)
+                d.hang_bus("xvfb")
+                d.launch(wait_window=False)
+                d._wait_for(lambda: catches(d.app.pid, number), 10, "the program to listen for it")
+                d.signal(number)
+                rc, _ = d.wait_exit(10)
+                self.assertEqual(rc, 0, d.describe())
+                d.hang_bus("xvfb", hang=False)
+                d.stop()
+
+    def test_hung_session_bus(self):
+        """The session bus hangs (Qt's accessibility waits on it): nothing
+        shows, but SIGTERM still ends the program, with status 0."""
+        d = self.start_desktop(launch=False)
+        d.hang_bus("session-bus")
+        d.launch(wait_window=False)
+        d._wait_for(lambda: catches(d.app.pid, signal.SIGALRM), 20, "the program to listen for signals")
+        time.sleep(1.0)
+        t0 = d.signal(signal.SIGTERM)
+        rc, t1 = d.wait_exit(20)
+        self.assertEqual(rc, 0, d.describe())
+        self.assertLess(t1 - t0, 5 + 3)
 
 
 class InfoTest(DesktopTestCase):

@@ -116,6 +116,21 @@ class UpdateTest(DesktopTestCase):
                 self.assertRunning()
         self.assertIn("vesperon: fetching", d.stderr_text())
 
+    def test_endless_replies(self):
+        """A status line, header line, headers or chunk size without end, or
+        a gzip bomb: 检查更新失败, soon, and memory stays small."""
+        d = self._start()
+        for mode in ("endless-status", "endless-header", "endless-headers", "endless-chunk", "bomb"):
+            with self.subTest(mode=mode):
+                self.server.reply("4.5.0", mode=mode)
+                title, took, wid = self._check()
+                self.assertEqual(title, "检查更新失败", mode)
+                self.assertLess(took, 5.0, "%s took %.1f s" % (mode, took))
+                self._close(wid)
+        self.assertLess(peak_kib(d.app.pid), 150 * 1024, "memory grew with the replies")
+        self.assertIn("larger than 64 KiB", d.stderr_text())
+        self.assertRunning()
+
     def test_box_open_during_the_fetch(self):
         """A box opened while the fetch waits, and left open past its
         deadline, changes nothing: the verdict is the replies'."""
@@ -143,6 +158,14 @@ class UpdateTest(DesktopTestCase):
         self.assertEqual(title, "检查更新失败")
         self.assertLess(took, 5.0)
         self.assertRunning()
+
+
+def peak_kib(pid):
+    with open("/proc/%d/status" % pid) as f:
+        for line in f:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1])
+    return 0
 
 
 if __name__ == "__main__":

@@ -10,13 +10,27 @@ behind a proxy would reach it.
 
 Modes: "ok" (the body), "status" (an error status with an HTML page),
 "never" (reads the request and never answers), "slow" (the body after a
-second), "trickle" (a byte a second, for ever), "huge" (a 5 MB body).
+second), "trickle" (a byte a second, for ever), "huge" (a 5 MB body),
+"bomb" (a gzip body of 200 MB unpacked), and the "endless-..." replies
+below.
 """
 
+import gzip
 import http.server
 import socketserver
 import threading
 import time
+
+# Replies that never end where a client must wait for an end: a status
+# line, a header line, headers, a chunk's size line.
+ENDLESS = {
+    "endless-status": (b"HTTP/1.1 200 ", b"O" * 65536),
+    "endless-header": (b"HTTP/1.1 200 OK\r\nX-Long: ", b"a" * 65536),
+    "endless-headers": (b"HTTP/1.1 200 OK\r\n", b"X-More: more\r\n" * 4096),
+    "endless-chunk": (b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", b"0" * 65536),
+}
+# 200 MB of zeros in some 200 KB of gzip.
+BOMB = gzip.compress(bytes(200 * 1024 * 1024), compresslevel=9)
 
 
 class _Handler(http.server.BaseHTTPRequestHandler):
@@ -35,6 +49,25 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             return
         if mode == "slow":
             server.stop_event.wait(1.0)
+        if mode in ENDLESS:
+            start, repeated = ENDLESS[mode]
+            try:
+                self.wfile.write(start)
+                while not server.stop_event.is_set():
+                    self.wfile.write(repeated)
+            except OSError:
+                pass
+            return
+        if mode == "bomb":
+            try:
+                self.send_response(200)
+                self.send_header("Content-Encoding", "gzip")
+                self.send_header("Content-Length", str(len(BOMB)))
+                self.end_headers()
+                self.wfile.write(BOMB)
+            except OSError:
+                pass
+            return
         if mode == "trickle":
             self.send_response(200)
             self.send_header("Content-Length", "1000000")
@@ -68,6 +101,9 @@ class _Handler(http.server.BaseHTTPRequestHandler):
 class _Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
     daemon_threads = True
     allow_reuse_address = True
+
+    def handle_error(self, request, client_address):
+        pass  # a client that hangs up on a bad reply is what the tests want
 
 
 class UpdateServer:

@@ -17,6 +17,8 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -239,6 +241,42 @@ void TestFilesAndPictures::hostFilesThatCannotBeWrittenLeaveTheOldFile()
     QVERIFY(!files.lastError().isEmpty());
     QVERIFY(QFileInfo("skin.txt").isDir());
     QCOMPARE(QDir().entryList(QDir::Files), QStringList());
+
+    // Nothing but a regular file is ever replaced: not a FIFO, nor a device,
+    // also behind a link, nor what a dangling link would make.
+    QVERIFY(QDir().mkdir("other"));
+    QCOMPARE(::mkfifo("other/fifo", 0600), 0);
+    QStringList names{"other/fifo"};
+    QCOMPARE(::symlink("fifo", "other/to-fifo"), 0);
+    QCOMPARE(::symlink("nowhere", "other/dangling"), 0);
+    names << "other/to-fifo" << "other/dangling";
+    if (::mknod("other/zero", S_IFCHR | 0600, makedev(1, 5)) == 0) { // as root: a /dev/zero of our own
+        QCOMPARE(::symlink("zero", "other/to-zero"), 0);
+        names << "other/zero" << "other/to-zero";
+    }
+    for (const QString& name : names) {
+        QVERIFY2(!files.open(name, FileMode::Output, 1), qPrintable(name));
+        QString why;
+        QVERIFY2(!replaceRegularFile(name, "\xb4\xf3\xba\xa3\r\n", &why), qPrintable(name));
+    }
+    struct stat info {};
+    QVERIFY(::stat("other/fifo", &info) == 0 && S_ISFIFO(info.st_mode));
+    QVERIFY(::lstat("other/dangling", &info) == 0 && S_ISLNK(info.st_mode));
+    QVERIFY(!QFileInfo::exists("other/nowhere"));
+    if (names.contains("other/zero"))
+        QVERIFY(::stat("other/zero", &info) == 0 && S_ISCHR(info.st_mode));
+    QCOMPARE(QDir("other").entryList(QDir::Files | QDir::System | QDir::Hidden).size(), names.size()); // no temporary left
+
+    // Through a link to a regular file, that file is replaced; the link stays.
+    QVERIFY(writeFile("other/real.txt", "old"));
+    QCOMPARE(::symlink("real.txt", "other/link.txt"), 0);
+    QVERIFY(files.open("other/link.txt", FileMode::Output, 1));
+    QVERIFY(files.print(1, QStringLiteral("大海")));
+    QVERIFY(files.close(1));
+    QVERIFY(::lstat("other/link.txt", &info) == 0 && S_ISLNK(info.st_mode));
+    QFile real("other/real.txt");
+    QVERIFY(real.open(QIODevice::ReadOnly));
+    QCOMPARE(real.readAll(), QByteArray("\xb4\xf3\xba\xa3\r\n"));
 
     // A name GBK cannot hold: nothing is written, the old file stays.
     QVERIFY(writeFile("other.txt", QByteArray("\xd0\xc7\xbf\xd5\r\n")));

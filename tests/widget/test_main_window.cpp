@@ -206,7 +206,7 @@ void TestMainWindow::timersAtStart()
     FakeTimer& count = fake_->timers["main.Timer1"];
     QCOMPARE(count.interval(), 1000);
     QVERIFY(!count.isEnabled());
-    QCOMPARE(count.precision(), TimerPrecision::Precise);
+    QCOMPARE(count.precision(), TimerPrecision::OnTheClock);
     QCOMPARE(fake_->timers["main.ULD"].interval(), 30);
     QVERIFY(!fake_->timers["main.ULD"].isEnabled());
 }

@@ -194,11 +194,17 @@ void TestStartAndInfo::aboutOpensOnceAndClosesWithOk()
     QCOMPARE(program_->fake.shell.commands.size(), 1);
 
     QPointer<Form> alive(first);
+    const qint64 paletteOfFirst = static_cast<info::GY*>(first)->Command1->palette().cacheKey();
     QTest::mouseClick(static_cast<info::GY*>(first)->Command1, Qt::LeftButton);
     QVERIFY(!program_->forms.isLoaded(names::kAbout));
     QTRY_VERIFY(!alive);
     main.关于->trigger();
     QVERIFY(program_->forms.isLoaded(names::kAbout)); // afresh
+    // Its button is drawn as the last one was: Qt's style keys the pictures
+    // it keeps of a control by its palette, so a palette of each window's
+    // own would keep a new set for every opening, for as long as the
+    // program runs.
+    QCOMPARE(program_->forms.load<info::GY>(names::kAbout).Command1->palette().cacheKey(), paletteOfFirst);
 }
 
 void TestStartAndInfo::explanationIsANotice()

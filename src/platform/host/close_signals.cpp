@@ -25,10 +25,32 @@ extern "C" void onSignal(int number)
     const int saved = errno;
     const unsigned char byte = static_cast<unsigned char>(number);
     [[maybe_unused]] const ssize_t written = ::write(signalSockets[0], &byte, 1);
+    // The watchdog: a later signal does not put it off.
+    if (const unsigned left = ::alarm(CloseSignals::kGraceSeconds); left > 0)
+        ::alarm(left);
     errno = saved;
 }
 
+// The end of the program with status 0, from a signal handler: nothing but
+// what is safe there.
+extern "C" void endNow(int) { ::_exit(0); }
+
+void handle(int number, void (*handler)(int))
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(number, &action, nullptr);
+}
+
 } // namespace
+
+void CloseSignals::endAtOnce()
+{
+    for (const int number : kSignals)
+        handle(number, endNow);
+}
 
 CloseSignals::CloseSignals(std::function<void(int)> onRequest) : onRequest_(std::move(onRequest))
 {
@@ -41,16 +63,14 @@ CloseSignals::CloseSignals(std::function<void(int)> onRequest) : onRequest_(std:
     notifier_ = new QSocketNotifier(signalSockets[1], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] { readSignal(); });
 
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    handle(SIGALRM, endNow);
     for (const int number : kSignals)
-        ::sigaction(number, &action, nullptr);
+        handle(number, onSignal);
 }
 
 CloseSignals::~CloseSignals()
 {
+    ::alarm(0);
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);

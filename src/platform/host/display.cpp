@@ -3,6 +3,7 @@
 #include "console.h"
 
 #include <QList>
+#include <QScreen>
 
 #include <unistd.h>
 
@@ -56,6 +57,15 @@ std::unique_ptr<QApplication> openDisplay(int& argc, char** argv)
     for (const HeldMessage& message : std::as_const(messages)) {
         const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
         qt_message_output(message.type, context, message.text);
+    }
+    // Qt's own style cannot paint on a display of fewer colours (it crashes
+    // drawing a frame): the same answer as for no display at all.
+    if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && screen->depth() < kLeastColourDepth) {
+        writeErrorLine(QStringLiteral("图形显示只有 %1 位色，本程序至少需要 %2 位。 / the display has %1-bit colour;"
+                                      " the program needs at least %2.")
+                           .arg(screen->depth())
+                           .arg(kLeastColourDepth));
+        ::_exit(1);
     }
     return application;
 }

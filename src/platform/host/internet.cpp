@@ -1,43 +1,31 @@
 #include "internet.h"
 
 #include "console.h"
-#include "platform/code_page.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QPointer>
-#include <QStringDecoder>
 #include <QTimer>
 
 namespace platform {
 
-QString documentText(const QByteArray& bytes)
-{
-    // Stateless: a sequence cut off at the end is an error, not held back.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    // Bytes that are not GBK either leave a replacement character, so that
-    // such a text can never pass for a version.
-    bool error = false;
-    text = fromGbk(bytes, true, &error);
-    if (error && !text.endsWith(QChar(QChar::ReplacementCharacter)))
-        text += QChar(QChar::ReplacementCharacter);
-    return text;
-}
+// Qt's own HTTP, where there is no libcurl (Windows). It bounds the body
+// but not the headers.
+struct HostInternetTransfer::Session {
+    QNetworkAccessManager network;
+};
 
 HostInternetTransfer::HostInternetTransfer() = default;
 HostInternetTransfer::~HostInternetTransfer() = default;
 
 std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
 {
-    if (!network_) {
+    if (!session_) {
         // As desktop programs do: http_proxy / no_proxy, or the desktop's own.
         QNetworkProxyFactory::setUseSystemConfiguration(true);
-        network_ = std::make_unique<QNetworkAccessManager>();
+        session_ = std::make_unique<Session>();
     }
     const QUrl url(QStringLiteral("http://") + address);
     const auto fail = [&](const QString& why) -> std::optional<QString> {
@@ -51,7 +39,7 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(5);
-    QPointer<QNetworkReply> reply = network_->get(request);
+    QPointer<QNetworkReply> reply = session_->network.get(request);
     reply->setReadBufferSize(kMaxDocumentBytes + 1);
 
     QByteArray body;

@@ -1,13 +1,12 @@
 #pragma once
-// The document fetch over real HTTP with QNetworkAccessManager, bounded in
-// time and size, honouring the user's proxy settings.
+// The document fetch over real HTTP, bounded in time and size, headers and
+// all, honouring the user's proxy settings: with libcurl on Linux
+// (internet_curl.cpp), with Qt's network module elsewhere (internet.cpp).
 
 #include "platform/platform.h"
 
 #include <QByteArray>
 #include <memory>
-
-class QNetworkAccessManager;
 
 namespace platform {
 
@@ -19,13 +18,16 @@ public:
     QString lastError() const override { return error_; }
 
 private:
-    std::unique_ptr<QNetworkAccessManager> network_;
+    struct Session;
+    std::unique_ptr<Session> session_;
     QString error_;
 };
 
-// Limits of one fetch: the whole transfer, and the document's size.
+// Limits of one fetch: the whole transfer, the document's size, and the
+// size of the reply's status line and headers together.
 inline constexpr int kFetchDeadlineMs = 5000;
 inline constexpr qsizetype kMaxDocumentBytes = 64 * 1024;
+inline constexpr qsizetype kMaxHeaderBytes = 16 * 1024;
 
 // The document's bytes as text: UTF-8 when they are valid UTF-8 (a leading
 // byte-order mark is dropped), GBK otherwise; bytes that are neither leave a

@@ -3,10 +3,18 @@
 #include "console.h"
 #include "sequential_files.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QImageReader>
 #include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#else
+#include <ctime>
+#endif
 
 namespace platform {
 
@@ -49,15 +57,63 @@ bool bmpIsShort(const QByteArray& bytes)
     return qint64(offset) + row * rows > bytes.size();
 }
 
+// Processor time of the calling thread, in milliseconds.
+qint64 threadCpuMs()
+{
+#ifdef Q_OS_WIN
+    FILETIME created, exited, kernel, user;
+    if (!::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user))
+        return 0;
+    const auto ms = [](const FILETIME& t) { return ((qint64(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000; };
+    return ms(kernel) + ms(user);
+#else
+    timespec now {};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+#endif
+}
+
+// The picture's bytes, handed to the decoder in small pieces, and no more
+// once the decoding has used up its processor time: a decoder asks for the
+// next piece often enough (a few scans of a JPEG at a time) to be cut short
+// soon after. It then sees the file end, says so in a warning, and stops.
+// (Not a QBuffer: Qt's JPEG reader takes a QBuffer's bytes all at once.)
+class BudgetedBytes final : public QIODevice {
+public:
+    explicit BudgetedBytes(const QByteArray& bytes) : bytes_(bytes), startMs_(threadCpuMs()) {}
+    bool overBudget() const { return over_; }
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return bytes_.size(); }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (over_ || threadCpuMs() - startMs_ > kPictureDecodeBudgetMs) {
+            over_ = true;
+            return -1;
+        }
+        const qint64 n = std::min({maxSize, qint64(512), bytes_.size() - pos()});
+        if (n <= 0)
+            return 0;
+        std::memcpy(data, bytes_.constData() + pos(), size_t(n));
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    const QByteArray bytes_;
+    qint64 startMs_;
+    bool over_ = false;
+};
+
 } // namespace
 
 QString pictureProblem(const QByteArray& bytes, QImage* decoded)
 {
     if (bytes.isEmpty())
         return QStringLiteral("the file is empty");
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
+    BudgetedBytes buffer(bytes);
+    buffer.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     QImageReader reader(&buffer);
     reader.setAllocationLimit(kPictureAllocationLimitMb);
     reader.setAutoTransform(false);
@@ -76,6 +132,8 @@ QString pictureProblem(const QByteArray& bytes, QImage* decoded)
     const bool read = reader.read(&image);
     qInstallMessageHandler(previousHandler);
     decodeWarnings = nullptr;
+    if (buffer.overBudget())
+        return QStringLiteral("decoding it takes more than %1 s of processor time").arg(kPictureDecodeBudgetMs / 1000.0);
     if (!read || image.isNull())
         return warning.isEmpty() ? reader.errorString() : warning;
     if (!warning.isEmpty())

@@ -18,5 +18,10 @@ QString pictureProblem(const QByteArray& bytes, QImage* decoded);
 // take.
 inline constexpr qsizetype kMaxPictureFileBytes = 32 * 1024 * 1024;
 inline constexpr int kPictureAllocationLimitMb = 64;
+// The most processor time decoding one picture may take: a picture of
+// 16 million pixels takes about a quarter of it here; a hostile one (a
+// progressive JPEG that repeats a scan thousands of times, say) would take
+// minutes.
+inline constexpr int kPictureDecodeBudgetMs = 1000;
 
 } // namespace platform

@@ -7,9 +7,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,8 +24,8 @@ struct HostSequentialFiles::OpenFile {
     QString name;
     // Input: the bytes read at open, and how far the fields have got.
     FieldReader fields;
-    // Output.
-    std::unique_ptr<QSaveFile> out;
+    // Output: what was printed, put in place at close.
+    QByteArray out;
     bool failed = false;
 };
 
@@ -78,6 +80,142 @@ std::optional<QByteArray> readRegularFile(const QString& name, qsizetype limit, 
 #endif
 }
 
+namespace {
+
+#ifdef Q_OS_UNIX
+
+QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// The file a write to `name` must replace: `name` itself when it is a
+// regular file or nothing yet, the regular file a link names; nothing for
+// anything else.
+std::optional<QByteArray> targetOf(const QString& name, QString* why)
+{
+    const QByteArray path = QFile::encodeName(name);
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0) {
+        if (errno == ENOENT)
+            return path; // a new file
+        *why = systemError(errno);
+        return std::nullopt;
+    }
+    if (S_ISREG(info.st_mode))
+        return path;
+    if (S_ISLNK(info.st_mode)) {
+        char* resolved = ::realpath(path.constData(), nullptr);
+        const bool regular = resolved && ::stat(resolved, &info) == 0 && S_ISREG(info.st_mode);
+        const QByteArray target = resolved ? QByteArray(resolved) : QByteArray();
+        std::free(resolved);
+        if (regular)
+            return target;
+    }
+    *why = QStringLiteral("不是普通文件");
+    return std::nullopt;
+}
+
+#endif
+
+bool writableTarget(const QString& name, QString* why)
+{
+#ifdef Q_OS_UNIX
+    return targetOf(name, why).has_value();
+#else
+    const QFileInfo info(name);
+    if (info.exists() && !info.isFile()) {
+        *why = QStringLiteral("不是普通文件");
+        return false;
+    }
+    return true;
+#endif
+}
+
+} // namespace
+
+bool replaceRegularFile(const QString& name, const QByteArray& bytes, QString* why)
+{
+#ifdef Q_OS_UNIX
+    // By hand, because QSaveFile (Qt 6.4) puts its temporary file in place
+    // even when writing it out failed (a full disk left an empty file), and
+    // follows a link to whatever it names, devices included.
+    const std::optional<QByteArray> target = targetOf(name, why);
+    if (!target)
+        return false;
+    struct stat before {};
+    const bool existed = ::stat(target->constData(), &before) == 0;
+    const qsizetype slash = target->lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target->left(slash);
+    QByteArray temporary = folder + "/." + target->mid(slash + 1) + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        *why = systemError(errno);
+        return false;
+    }
+    const auto giveUp = [&](int error) {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        *why = systemError(error);
+        return false;
+    };
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return giveUp(n < 0 ? errno : ENOSPC);
+        done += n;
+    }
+    mode_t mode = before.st_mode & 07777;
+    if (!existed) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    // On the disk before it takes the old file's place: a full disk may only
+    // say so here.
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
+        return giveUp(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        *why = systemError(error);
+        return false;
+    }
+    // Still what it was: a regular file, or nothing.
+    struct stat now {};
+    const bool stillThere = ::lstat(target->constData(), &now) == 0;
+    if (stillThere != existed || (stillThere && !S_ISREG(now.st_mode))) {
+        ::unlink(temporary.constData());
+        *why = QStringLiteral("不是普通文件");
+        return false;
+    }
+    if (::rename(temporary.constData(), target->constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        *why = systemError(error);
+        return false;
+    }
+    if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        ::fsync(dir); // the new name on the disk too
+        ::close(dir);
+    }
+    return true;
+#else
+    if (!writableTarget(name, why))
+        return false;
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()) {
+        *why = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        *why = file.errorString();
+        return false;
+    }
+    return true;
+#endif
+}
+
 HostSequentialFiles::HostSequentialFiles() = default;
 HostSequentialFiles::~HostSequentialFiles() = default;
 
@@ -107,9 +245,10 @@ bool HostSequentialFiles::open(const QString& name, FileMode mode, int fileNumbe
         }
         file->fields = FieldReader(*bytes);
     } else {
-        file->out = std::make_unique<QSaveFile>(name);
-        if (!file->out->open(QIODevice::WriteOnly))
-            return fail(file->out->errorString());
+        // Refused at once, where the file can be told to be no place to write.
+        QString why;
+        if (!writableTarget(name, &why))
+            return fail(why);
     }
     open_.insert(fileNumber, file);
     return true;
@@ -139,10 +278,7 @@ bool HostSequentialFiles::print(int fileNumber, const QString& item)
         file->failed = true;
         return fail(QStringLiteral("文字不能用 GBK 写出"));
     }
-    if (file->out->write(*bytes) != bytes->size()) {
-        file->failed = true;
-        return fail(file->out->errorString());
-    }
+    file->out += *bytes;
     return true;
 }
 
@@ -153,13 +289,13 @@ bool HostSequentialFiles::close(int fileNumber)
         return fail(QStringLiteral("文件号 %1 没有打开").arg(fileNumber));
     if (file->mode == FileMode::Input)
         return true;
-    if (file->failed) {
-        file->out->cancelWriting();
-        file->out->commit();
-        return false;
+    if (file->failed)
+        return false; // the old file stays; print() said why
+    QString why;
+    if (!replaceRegularFile(file->name, file->out, &why)) {
+        writeErrorLine(QStringLiteral("%1 not written: %2").arg(file->name, why));
+        return fail(why);
     }
-    if (!file->out->commit())
-        return fail(file->out->errorString());
     return true;
 }
 

@@ -8,7 +8,6 @@
 
 #include <memory>
 
-class QSaveFile;
 
 namespace platform {
 
@@ -35,5 +34,13 @@ private:
 // link) is refused at once, never waited on. On failure returns nothing and
 // puts the reason in `why`.
 std::optional<QByteArray> readRegularFile(const QString& name, qsizetype limit, QString* why);
+
+// Replaces the file `name` with `bytes` as a whole, or leaves it as it was:
+// a new file is written beside it, checked to the disk and only then put in
+// its place. Only a regular file (or no file yet) is replaced; through a
+// link, the regular file it names. A FIFO, a device, a folder, a link to
+// one of those or to nothing is refused. On failure returns false and puts
+// the reason in `why`.
+bool replaceRegularFile(const QString& name, const QByteArray& bytes, QString* why);
 
 } // namespace platform

@@ -66,24 +66,26 @@ void HostShell::run(const QString& commandLine, int /*windowStyle: no window her
         return;
     }
 
-    QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected()) {
-        reportFailure(whatFailed(*request), QStringLiteral("无法连接系统总线"), bus.lastError().message());
-        return;
-    }
-
-    const QDBusPendingCall call = bus.asyncCall(logindCall(*request, wallClockUsec()), kLogindCallTimeoutMs);
-    auto* watcher = new QDBusPendingCallWatcher(call, &context_);
+    // The time is the click's, whenever the bus takes the call.
+    const QDBusMessage message = logindCall(*request, wallClockUsec());
     const QString what = whatFailed(*request);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &context_,
-                     [this, what](QDBusPendingCallWatcher* finished) {
-                         finished->deleteLater();
-                         if (!finished->isError())
-                             return;
-                         const QDBusError error = finished->error();
-                         reportFailure(what, reasonFor(error),
-                                       error.name() + QStringLiteral(": ") + error.message());
-                     });
+    systemBus_.whenConnected([this, message, what](std::optional<QDBusConnection> bus, const QString& why) {
+        if (!bus) {
+            reportFailure(what, QStringLiteral("无法连接系统总线"), why);
+            return;
+        }
+        const QDBusPendingCall call = bus->asyncCall(message, kLogindCallTimeoutMs);
+        auto* watcher = new QDBusPendingCallWatcher(call, &context_);
+        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &context_,
+                         [this, what](QDBusPendingCallWatcher* finished) {
+                             finished->deleteLater();
+                             if (!finished->isError())
+                                 return;
+                             const QDBusError error = finished->error();
+                             reportFailure(what, reasonFor(error),
+                                           error.name() + QStringLiteral(": ") + error.message());
+                         });
+    });
 }
 
 void HostShell::openAddress(const QString& commandLine)

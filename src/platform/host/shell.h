@@ -8,6 +8,10 @@
 
 #include <QObject>
 
+#ifndef Q_OS_WIN
+#include "system_bus.h"
+#endif
+
 namespace platform {
 
 class HostShell final : public Shell {
@@ -23,6 +27,9 @@ private:
 
     MessageBox& notices_;
     QObject context_; // owns the pending calls' watchers
+#ifndef Q_OS_WIN
+    SystemBus systemBus_;
+#endif
 };
 
 } // namespace platform

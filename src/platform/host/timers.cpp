@@ -1,6 +1,15 @@
 #include "timers.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
+
+#include <algorithm>
+
+#ifdef Q_OS_LINUX
+#include <ctime>
+#elif defined(Q_OS_WIN)
+#include <qt_windows.h>
+#endif
 
 namespace platform {
 
@@ -33,10 +42,81 @@ private:
     QTimer timer_;
 };
 
+// A clock that goes on while the machine sleeps, in nanoseconds.
+qint64 bootClockNs()
+{
+#ifdef Q_OS_LINUX
+    timespec now {};
+    ::clock_gettime(CLOCK_BOOTTIME, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+#elif defined(Q_OS_WIN)
+    return qint64(::GetTickCount64()) * 1000000;
+#else
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock.nsecsElapsed();
+#endif
+}
+
+// Each event is due a whole number of periods after the timer was enabled,
+// by the boot-time clock. A single-shot QTimer is armed for the next one
+// before the event runs, so that events go on inside a box the handler may
+// open; one that is overdue is armed at 0 ms and runs at the next turn of
+// the event loop.
+class ClockTimer final : public Timer {
+public:
+    ClockTimer(int intervalMs, bool enabled) : interval_(intervalMs)
+    {
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { due(); });
+        setEnabled(enabled);
+    }
+    void setInterval(int milliseconds) override { interval_ = milliseconds; }
+    int interval() const override { return interval_; }
+    void setEnabled(bool enabled) override
+    {
+        if (enabled == enabled_)
+            return;
+        enabled_ = enabled;
+        if (enabled) {
+            dueNs_ = bootClockNs() + qint64(interval_) * 1000000;
+            arm();
+        } else {
+            timer_.stop();
+        }
+    }
+    bool isEnabled() const override { return enabled_; }
+
+private:
+    void arm()
+    {
+        const qint64 left = dueNs_ - bootClockNs();
+        timer_.start(left <= 0 ? 0 : int((left + 999999) / 1000000));
+    }
+    void due()
+    {
+        if (!enabled_)
+            return;
+        dueNs_ += qint64(std::max(interval_, 1)) * 1000000;
+        arm();
+        if (onTimer)
+            onTimer();
+    }
+
+    QTimer timer_;
+    int interval_;
+    bool enabled_ = false;
+    qint64 dueNs_ = 0;
+};
+
 } // namespace
 
 std::unique_ptr<Timer> QtTimers::create(const QString&, int intervalMs, bool enabled, TimerPrecision precision)
 {
+    if (precision == TimerPrecision::OnTheClock)
+        return std::make_unique<ClockTimer>(intervalMs, enabled);
     return std::make_unique<QtTimer>(intervalMs, enabled, precision);
 }
 
