@@ -2,7 +2,8 @@
 # Builds everything and runs the whole test suite three ways:
 #  1. the release build: unit and widget tests on Qt's offscreen platform, and
 #     system tests that start the real program under their own Xvfb, window
-#     manager, private D-Bus buses, mock logind and HTTP server;
+#     manager, private D-Bus buses, mock logind and HTTP server; with them the
+#     Windows program (build-windows/, tools/windows/build.sh) under Wine;
 #  2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer
 #     (build-asan/), which stop at the first finding;
 #  3. each fuzz target for 30 s (tools/run_fuzzers.sh, build-fuzz/).
@@ -16,8 +17,31 @@ ensure_packages "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 status=0
 section() { printf '\n==== %s\n' "$*"; }
 
-section "release build and tests"
+section "release build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON
+cmake --build build -j"$(nproc)"
+
+# The Windows program, cross-compiled against the Qt for Windows beside the
+# project (or VESPERON_WINDOWS_QT); its tests under Wine (label wine) run with
+# the others. Left out when there is no such Qt, or when the arguments pick
+# tests that are none of them.
+windows_qt=${VESPERON_WINDOWS_QT:-../shared/windows/qt6-base-6.4.2-mingw-w64.tar.xz}
+windows_zip=
+if [ $# -eq 0 ] || [[ " $* " =~ (system|wine|windows) ]]; then
+    if [ -e "$windows_qt" ]; then
+        section "Windows build (mingw-w64, $windows_qt)"
+        if VESPERON_MAKE_PICTURES=build/make_pictures tools/windows/build.sh "$windows_qt" build-windows; then
+            windows_zip=$(ls -t "$PWD"/build-windows/vesperon-*-windows-x86_64.zip | head -1)
+        else
+            status=1
+        fi
+    else
+        section "Windows build left out: no Qt for Windows at $windows_qt"
+    fi
+fi
+
+section "release tests"
+cmake -S . -B build -DVESPERON_WINDOWS_ZIP="$windows_zip" >/dev/null
 cmake --build build -j"$(nproc)"
 (cd build && ctest --output-on-failure --timeout 600 -j"$(nproc)" "$@") || status=1
 

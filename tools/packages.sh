@@ -2,6 +2,10 @@
 # ones. Sourced by run.sh and test.sh.
 
 RUN_PACKAGES=(qt6-base-dev libgif-dev libxcb1-dev libcurl4-openssl-dev cmake g++ make fonts-wqy-microhei)
+# The Windows build (tools/windows/build.sh), besides RUN_PACKAGES: the cross
+# compiler in the thread model Qt 6 needs, Qt's moc, rcc and uic for this
+# machine, and ninja.
+WINDOWS_BUILD_PACKAGES=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools ninja-build xz-utils)
 TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock xdg-utils systemd
                x11-utils x11-xserver-utils imagemagick g++-mingw-w64-x86-64-win32
                clang libclang-rt-14-dev
@@ -10,7 +14,8 @@ TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock 
                gnome-shell gnome-shell-extension-appindicator gjs
                kwin-wayland kwin-x11 plasma-workspace plasma-desktop kde-spectacle breeze
                plasma-framework plasma-integration qml-module-org-kde-kirigami2 qtwayland5
-               at-spi2-core python3-pyatspi)
+               at-spi2-core python3-pyatspi
+               "${WINDOWS_BUILD_PACKAGES[@]}" wine wine64 fonts-wine locales)
 
 as_root() {
     if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi

@@ -32,9 +32,10 @@ void useCjkDefaultFont()
     const QFont current = QApplication::font();
     if (coversChinese(QFontInfo(current).family()))
         return;
-    const QStringList installed = QFontDatabase::families();
     for (const QString& face : cjkFaces()) {
-        if (installed.contains(face) && coversChinese(face)) {
+        // Asked by name, not looked up in families(): Windows lists a face
+        // under its localised name ("文泉驿微米黑") in a Chinese locale.
+        if (QFontDatabase::hasFamily(face) && coversChinese(QFontInfo(QFont(face)).family())) {
             QFont font(face);
             if (current.pointSizeF() > 0)
                 font.setPointSizeF(current.pointSizeF());

@@ -26,7 +26,9 @@ QHash<WindowHandle, Form*>& formsByHandle()
     return forms;
 }
 
-WindowHandle nextHandle = 0x10000;
+#ifndef Q_OS_WIN
+WindowHandle nextHandle = 0x10000; // Windows has handles of its own
+#endif
 
 } // namespace
 

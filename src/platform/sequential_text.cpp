@@ -1,7 +1,6 @@
 #include "sequential_text.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include "code_page.h"
 
 namespace platform {
 
@@ -24,25 +23,14 @@ void skipDelimiter(const QString& text, qsizetype& position)
 
 std::optional<QString> decodeAnsi(const QByteArray& bytes)
 {
-    QStringDecoder decoder("GBK");
-    if (!decoder.isValid())
-        return std::nullopt;
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
+    bool error = false;
+    QString text = fromGbk(bytes, false, &error);
+    if (error)
         return std::nullopt;
     return text;
 }
 
-std::optional<QByteArray> encodeAnsi(const QString& text)
-{
-    QStringEncoder encoder("GBK");
-    if (!encoder.isValid())
-        return std::nullopt;
-    QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
-        return std::nullopt;
-    return bytes;
-}
+std::optional<QByteArray> encodeAnsi(const QString& text) { return toGbk(text); }
 
 std::optional<QString> readField(const QString& text, qsizetype& position)
 {

@@ -2,7 +2,6 @@
 
 #include "console.h"
 
-#ifdef Q_OS_UNIX
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -10,11 +9,8 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#endif
 
 namespace platform {
-
-#ifdef Q_OS_UNIX
 
 namespace {
 
@@ -93,14 +89,5 @@ void CloseSignals::readSignal()
     if (::read(signalSockets[1], &byte, 1) == 1 && onRequest_)
         onRequest_(byte);
 }
-
-#else
-
-void CloseSignals::endAtOnce() {}
-CloseSignals::CloseSignals(std::function<void(int)> onRequest) : onRequest_(std::move(onRequest)) {}
-CloseSignals::~CloseSignals() = default;
-void CloseSignals::readSignal() {}
-
-#endif
 
 } // namespace platform

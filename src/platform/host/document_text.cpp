@@ -1,5 +1,7 @@
 #include "internet.h"
 
+#include "platform/code_page.h"
+
 #include <QStringDecoder>
 
 namespace platform {
@@ -13,11 +15,9 @@ QString documentText(const QByteArray& bytes)
         return text;
     // Bytes that are not GBK either leave a replacement character, so that
     // such a text can never pass for a version.
-    QStringDecoder gbk("GBK", QStringConverter::Flag::Stateless);
-    if (!gbk.isValid())
-        return QString::fromLatin1(bytes) + QChar(QChar::ReplacementCharacter);
-    text = gbk.decode(bytes);
-    if (gbk.hasError() && !text.endsWith(QChar(QChar::ReplacementCharacter)))
+    bool error = false;
+    text = fromGbk(bytes, true, &error);
+    if (error && !text.endsWith(QChar(QChar::ReplacementCharacter)))
         text += QChar(QChar::ReplacementCharacter);
     return text;
 }

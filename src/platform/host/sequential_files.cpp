@@ -82,9 +82,9 @@ std::optional<QByteArray> readRegularFile(const QString& name, qsizetype limit, 
 
 namespace {
 
-QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
-
 #ifdef Q_OS_UNIX
+
+QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // The file a write to `name` must replace: `name` itself when it is a
 // regular file or nothing yet, the regular file a link names; nothing for

@@ -3,7 +3,6 @@
 #include "console.h"
 #include "shutdown_line.h"
 #include "start_line.h"
-#include "win_process.h"
 
 #include <QDBusConnection>
 #include <QDesktopServices>
@@ -20,18 +19,6 @@ void HostShell::reportFailure(const QString& what, const QString& reason, const 
     writeErrorLine(text);
     notices_.notify(text, kCritical, QStringLiteral("错误"));
 }
-
-#ifdef Q_OS_WIN
-
-void HostShell::run(const QString& commandLine, int windowStyle)
-{
-    unsigned long error = 0;
-    if (!winStartProcess(commandLine.toStdWString(), windowStyle, error))
-        reportFailure(QStringLiteral("未能执行命令"), QStringLiteral("错误代码 %1").arg(error),
-                      commandLine);
-}
-
-#else
 
 namespace {
 
@@ -133,7 +120,5 @@ void HostShell::openAddress(const QString& commandLine)
     writeErrorLine(text);
     notices_.notify(text, kCritical, QStringLiteral("错误"));
 }
-
-#endif
 
 } // namespace platform

@@ -1,8 +1,9 @@
 #pragma once
 // Shell: the program's command lines carried out by the host. On Linux the
-// shutdown lines go to systemd-logind over D-Bus (see shutdown_line.h), and
-// the desktop is told of what is pending (see shutdown_warnings.h); on
-// Windows a line is started as a new process.
+// shutdown lines go to systemd-logind over D-Bus (see shutdown_line.h), the
+// desktop is told of what is pending (see shutdown_warnings.h) and the start
+// line goes to the desktop's browser (shell.cpp); on Windows a line is
+// started as a new process, as it stands (win_shell.cpp).
 
 #include "platform/platform.h"
 

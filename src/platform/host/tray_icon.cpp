@@ -5,8 +5,6 @@
 #ifdef Q_OS_WIN
 #include "win_notify_icon.h"
 
-#include <QAbstractNativeEventFilter>
-#include <QCoreApplication>
 #include <QImage>
 #include <qt_windows.h>
 #else
@@ -41,20 +39,13 @@ QList<int> mouseCodesFor(QSystemTrayIcon::ActivationReason reason, bool statusNo
 
 bool statusNotifierHostRegistered() { return false; }
 
-// On Windows the shell sends the icon's callback message to the window
-// itself; it is taken out of the window's message stream here and raised as
-// the window's MouseMove, like on the other hosts.
-struct HostNotificationArea::Icon final : QAbstractNativeEventFilter {
+// On Windows the icons report to a window of the host's own, each under a
+// number of its own there; their events come to the window that owns the
+// icon as its MouseMove, like on the other hosts.
+struct HostNotificationArea::Icon {
     TrayRecord record;
-    bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override
-    {
-        const MSG* msg = static_cast<const MSG*>(message);
-        if (WindowHandle(msg->hwnd) != record.hWnd || msg->message != record.uCallbackMessage
-            || UINT(msg->wParam) != record.uID)
-            return false;
-        postMouseMessage(record.hWnd, int(LOWORD(msg->lParam)));
-        return true;
-    }
+    quint32 shellId = 0;
+    HICON handle = nullptr;
 };
 
 HostNotificationArea::HostNotificationArea() = default;
@@ -68,27 +59,42 @@ bool HostNotificationArea::isAvailable() const { return true; }
 
 bool HostNotificationArea::add(const TrayRecord& record)
 {
+    if (!notifyWindow_) {
+        notifyWindow_ = std::make_shared<WinNotifyWindow>([this](unsigned shellId, unsigned mouseMessage) {
+            for (const auto& icon : std::as_const(icons_)) {
+                // Only the mouse-move message is a window event the
+                // program's windows receive; the icon's events come to them
+                // as such.
+                if (icon->shellId == shellId && icon->record.uCallbackMessage == quint32(kWmMouseMove)
+                    && (icon->record.uFlags & kNifMessage))
+                    postMouseMessage(icon->record.hWnd, int(mouseMessage));
+            }
+        });
+    }
     auto icon = std::make_shared<Icon>();
     icon->record = record;
-    HICON handle = nullptr;
-    if ((record.uFlags & kNifIcon) && !record.hIcon.isNull())
-        handle = record.hIcon.pixmap(16, 16).toImage().toHICON();
-    const bool added = winNotifyIcon(kNimAdd, record.hWnd, record.uID, record.uFlags, record.uCallbackMessage,
-                                     handle, record.szTip.toStdWString());
-    if (!added) {
-        if (handle)
-            DestroyIcon(handle);
+    icon->shellId = nextShellId_++;
+    if ((record.uFlags & kNifIcon) && !record.hIcon.isNull()) {
+        const int size = GetSystemMetrics(SM_CXSMICON);
+        icon->handle = record.hIcon.pixmap(size > 0 ? size : 16).toImage().toHICON();
+    }
+    const std::wstring tip = (record.uFlags & kNifTip) ? record.szTip.toStdWString() : std::wstring();
+    if (!notifyWindow_->add(icon->shellId, icon->handle, tip)) {
+        if (icon->handle)
+            DestroyIcon(icon->handle);
         return false;
     }
-    QCoreApplication::instance()->installNativeEventFilter(icon.get());
     icons_.insert({record.hWnd, record.uID}, icon);
     return true;
 }
 
 void HostNotificationArea::release(Icon& icon)
 {
-    QCoreApplication::instance()->removeNativeEventFilter(&icon);
-    winNotifyIcon(kNimDelete, icon.record.hWnd, icon.record.uID, 0, 0, nullptr, std::wstring());
+    if (notifyWindow_)
+        notifyWindow_->remove(icon.shellId);
+    if (icon.handle)
+        DestroyIcon(icon.handle);
+    icon.handle = nullptr;
 }
 
 #else

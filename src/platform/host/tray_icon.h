@@ -1,6 +1,7 @@
 #pragma once
 // The notification-area icon on the desktop's tray: QSystemTrayIcon on Linux
-// (an XEmbed tray or a StatusNotifier host), Shell_NotifyIconW on Windows.
+// (an XEmbed tray or a StatusNotifier host), Shell_NotifyIconW on Windows
+// (see win_notify_icon.h).
 
 #include "platform/platform.h"
 
@@ -11,6 +12,8 @@
 #include <memory>
 
 namespace platform {
+
+class WinNotifyWindow;
 
 // The mouse message codes a tray event stands for, in the order the window
 // receives them. On an XEmbed tray Qt reports a click (Trigger), a double
@@ -39,6 +42,8 @@ private:
 
     QMap<QPair<WindowHandle, quint32>, std::shared_ptr<Icon>> icons_;
     int statusNotifier_ = -1; // unknown until the first icon is made
+    std::shared_ptr<WinNotifyWindow> notifyWindow_; // Windows: where the icons report
+    quint32 nextShellId_ = 1;                       // Windows: the icons' numbers there
 };
 
 } // namespace platform

@@ -32,6 +32,20 @@ bool winStartProcess(const std::wstring& commandLine, int showWindow, unsigned l
     return true;
 }
 
+std::wstring winErrorText(unsigned long errorCode)
+{
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                                            | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, errorCode, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring result = length > 0 && text ? std::wstring(text, length) : std::wstring();
+    if (text)
+        LocalFree(text);
+    while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
+        result.pop_back();
+    return result;
+}
+
 } // namespace platform
 
 #endif // _WIN32

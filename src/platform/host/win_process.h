@@ -12,4 +12,8 @@ namespace platform {
 // `errorCode`, when the process could not be started.
 bool winStartProcess(const std::wstring& commandLine, int showWindow, unsigned long& errorCode);
 
+// The system's text for an error code, without the line end it ends in;
+// empty when it has none.
+std::wstring winErrorText(unsigned long errorCode);
+
 } // namespace platform

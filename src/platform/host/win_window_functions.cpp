@@ -28,12 +28,6 @@ std::int32_t winSetWindowLong(std::uintptr_t window, int index, std::int32_t val
     return static_cast<std::int32_t>(SetWindowLongW(handle(window), index, value));
 }
 
-bool winSetLayeredWindowAttributes(std::uintptr_t window, std::uint32_t colourKey, std::uint8_t alpha,
-                                   std::uint32_t flags)
-{
-    return SetLayeredWindowAttributes(handle(window), colourKey, alpha, flags) != FALSE;
-}
-
 } // namespace platform
 
 #endif // _WIN32

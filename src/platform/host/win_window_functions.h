@@ -10,7 +10,5 @@ bool winSetWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, in
                      unsigned flags);
 std::int32_t winGetWindowLong(std::uintptr_t window, int index);
 std::int32_t winSetWindowLong(std::uintptr_t window, int index, std::int32_t value);
-bool winSetLayeredWindowAttributes(std::uintptr_t window, std::uint32_t colourKey, std::uint8_t alpha,
-                                   std::uint32_t flags);
 
 } // namespace platform

@@ -79,26 +79,53 @@ void HostWindowFunctions::setHeight(Form& window, float twips)
 
 #ifdef Q_OS_WIN
 
+namespace {
+
+// Whether the program made the window layered (see below).
+constexpr char kLayered[] = "vesperon.layered";
+
+} // namespace
+
+// Windows has colour-keyed windows, but Qt owns the layered style of its
+// windows: its backing store makes a frameless window layered only for
+// per-pixel alpha and takes WS_EX_LAYERED away again on every repaint
+// otherwise, and the colour key with it. So the layered bit the program sets
+// is kept on the window, and a colour key cuts the key colour out of the
+// window's region (SetWindowRgn, through QWidget::setMask). Every other style
+// bit, and the z-order, go to user32 as they are.
+ColourKeyMode colourKeyModeOfDesktop() { return ColourKeyMode::ShapeMask; }
+
 bool HostWindowFunctions::setWindowPos(WindowHandle window, qintptr insertAfter, int x, int y, int cx, int cy,
                                        quint32 flags)
 {
     return winSetWindowPos(window, insertAfter, x, y, cx, cy, flags);
 }
 
-qint32 HostWindowFunctions::getWindowLong(WindowHandle window, int index) { return winGetWindowLong(window, index); }
+qint32 HostWindowFunctions::getWindowLong(WindowHandle window, int index)
+{
+    qint32 value = winGetWindowLong(window, index);
+    if (index == kGwlExStyle) {
+        const Form* form = Form::fromHandle(window);
+        value &= ~kWsExLayered;
+        if (form && form->property(kLayered).toBool())
+            value |= kWsExLayered;
+    }
+    return value;
+}
 
 qint32 HostWindowFunctions::setWindowLong(WindowHandle window, int index, qint32 value)
 {
-    return winSetWindowLong(window, index, value);
+    if (index != kGwlExStyle)
+        return winSetWindowLong(window, index, value);
+    Form* form = Form::fromHandle(window);
+    const qint32 before = getWindowLong(window, index);
+    if (form)
+        form->setProperty(kLayered, bool(value & kWsExLayered));
+    // Qt's own layered bit stays as Qt has it.
+    const qint32 qtLayered = winGetWindowLong(window, index) & kWsExLayered;
+    winSetWindowLong(window, index, (value & ~kWsExLayered) | qtLayered);
+    return before;
 }
-
-bool HostWindowFunctions::setLayeredWindowAttributes(WindowHandle window, quint32 colourKey, quint8 alpha,
-                                                     quint32 flags)
-{
-    return winSetLayeredWindowAttributes(window, colourKey, alpha, flags);
-}
-
-ColourKeyMode colourKeyModeOfDesktop() { return ColourKeyMode::None; } // the system does it
 
 #else
 
@@ -182,11 +209,13 @@ qint32 HostWindowFunctions::setWindowLong(WindowHandle window, int index, qint32
     return before;
 }
 
+#endif
+
 bool HostWindowFunctions::setLayeredWindowAttributes(WindowHandle window, quint32 colourKey, quint8 alpha,
                                                      quint32 flags)
 {
     Form* form = Form::fromHandle(window);
-    if (!form || !(form->property(kExStyle).toInt() & kWsExLayered))
+    if (!form || !(getWindowLong(window, kGwlExStyle) & kWsExLayered))
         return false; // only a layered window takes these
     if (flags & kLwaColorKey)
         form->setColourKey(colourFromValue(colourKey), colourKeyModeOfDesktop());
@@ -194,7 +223,5 @@ bool HostWindowFunctions::setLayeredWindowAttributes(WindowHandle window, quint3
         form->setWindowOpacity(alpha / 255.0);
     return true;
 }
-
-#endif
 
 } // namespace platform

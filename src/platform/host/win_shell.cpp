@@ -1,0 +1,33 @@
+#include "shell.h"
+
+#include "console.h"
+#include "win_process.h"
+
+namespace platform {
+
+// On Windows each line goes to the system as it stands, with its window
+// style: cmd.exe runs it, and the system's own shutdown.exe schedules the
+// shutdown, warns the user and cancels it; "start" opens the address in the
+// user's browser. Only a line that cannot be started at all is reported.
+void HostShell::run(const QString& commandLine, int windowStyle)
+{
+    unsigned long error = 0;
+    if (winStartProcess(commandLine.toStdWString(), windowStyle, error))
+        return;
+    const QString systemText = QString::fromStdWString(winErrorText(error));
+    reportFailure(QStringLiteral("未能执行命令"),
+                  systemText.isEmpty() ? QStringLiteral("错误代码 %1").arg(error)
+                                       : QStringLiteral("%1（错误代码 %2）").arg(systemText).arg(error),
+                  commandLine);
+}
+
+void HostShell::reportFailure(const QString& what, const QString& reason, const QString& detail)
+{
+    QString text = what + u'：' + reason + u'。';
+    if (!detail.isEmpty())
+        text += u'\n' + detail;
+    writeErrorLine(text);
+    notices_.notify(text, kCritical, QStringLiteral("错误"));
+}
+
+} // namespace platform

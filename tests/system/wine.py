@@ -1,0 +1,262 @@
+"""The Windows program (the zip tools/windows/build.sh makes) under Wine, on
+a throwaway X desktop of desktop.py: Xvfb, openbox and trayer, in which
+Wine docks its notification-area icons (XEmbed).
+
+    prefix = WinePrefix(folder)          # wineboot, once per test class
+    with WineDesktop(prefix) as d:
+        work = d.program_folder()       # the zip's program, unpacked
+        d.launch(cwd=work)              # wine vesperon.exe, started there
+        ...
+
+The program's folder is the working folder it is started in, and in it
+stands the tests' own shutdown.exe (tests/system/windows), which cmd.exe
+finds there before the system's: it only writes down the command line it
+was started with. Wine's own trace of CreateProcess (WINEDEBUG
++process, in the program's standard error) shows the line the program
+handed to the system.
+
+Environment: VESPERON_WINDOWS_ZIP (the zip) and VESPERON_RECORDING_SHUTDOWN
+(the recording shutdown.exe), which CTest sets.
+"""
+
+import os
+import re
+import shutil
+import struct
+import subprocess
+import tempfile
+import zipfile
+
+from desktop import CLIENT_H, CLIENT_W, CMD_TIMEOUT, Desktop, DesktopError, _say
+
+ZIP = os.environ.get("VESPERON_WINDOWS_ZIP", "")
+RECORDER = os.environ.get("VESPERON_RECORDING_SHUTDOWN", "")
+LOCALE = "zh_CN.UTF-8"
+
+
+def _wine_env(prefix, **extra):
+    env = {
+        "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
+        "HOME": prefix.home,
+        "WINEPREFIX": prefix.path,
+        "WINEDEBUG": "-all",
+        # No menu entries or file associations on the test machine.
+        "WINEDLLOVERRIDES": "winemenubuilder.exe=d",
+        "LOCPATH": prefix.locales,
+        "LANG": LOCALE,
+        "LC_ALL": LOCALE,
+    }
+    env.update(extra)
+    return env
+
+
+class WinePrefix:
+    """A Wine prefix of its own (a Windows user's C: drive and registry) and
+    the Chinese locale that Wine takes the user's language, code page 936
+    and the clock's format from."""
+
+    def __init__(self, folder):
+        self.folder = folder
+        self.home = os.path.join(folder, "home")
+        self.path = os.path.join(folder, "prefix")
+        self.locales = os.path.join(folder, "locales")
+        os.makedirs(self.home, exist_ok=True)
+        os.makedirs(self.locales, exist_ok=True)
+        # A locale of its own (LOCPATH): Debian has only C.UTF-8 until one
+        # is made, and Wine takes its Windows locale and the code page of
+        # Linux file names from it.
+        subprocess.run(["localedef", "-i", "zh_CN", "-f", "UTF-8",
+                        os.path.join(self.locales, LOCALE)],
+                       check=True, timeout=120, capture_output=True)
+        self.run(["wineboot", "-i"], timeout=300)
+        # Wine's own fonts (fonts-wine): Marlett draws the title bars' boxes,
+        # Tahoma is the dialogs' face. Debian's Wine does not find them by
+        # itself; in the prefix's Fonts folder it does.
+        fonts = os.path.join(self.path, "drive_c", "windows", "Fonts")
+        for name in ("marlett.ttf", "tahoma.ttf", "tahomabd.ttf"):
+            source = os.path.join("/usr/share/wine/fonts", name)
+            if os.path.exists(source) and os.path.isdir(fonts):
+                shutil.copy2(source, fonts)
+        # Wine draws the windows' frames itself, as Windows does (title bar,
+        # icon, the boxes the window's style has), instead of asking the
+        # window manager for them: openbox would draw minimise and maximise
+        # buttons whatever the window asks for.
+        self.run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver",
+                  "/v", "Decorated", "/t", "REG_SZ", "/d", "N", "/f"])
+        self.wait()
+
+    def env(self, **extra):
+        return _wine_env(self, **extra)
+
+    def run(self, argv, timeout=120, **extra):
+        r = subprocess.run(argv, env=self.env(**extra), capture_output=True,
+                           timeout=timeout, cwd=self.folder)
+        if r.returncode != 0:
+            raise DesktopError("%s failed (%d): %s" % (" ".join(argv), r.returncode,
+                                                      r.stderr.decode(errors="replace")[-2000:]))
+        return r
+
+    def wait(self):
+        """Until every Wine process of the prefix has ended."""
+        subprocess.run(["wineserver", "-w"], env=self.env(), timeout=120)
+
+    def kill(self):
+        """End every Wine process of the prefix (its explorer, the tray, the
+        program): the next start begins afresh."""
+        subprocess.run(["wineserver", "-k"], env=self.env(), timeout=60,
+                       stderr=subprocess.DEVNULL)
+        self.wait()
+
+    def set_user_proxy(self, host_port):
+        """The proxy a Windows user sets in the system's proxy settings
+        ("Internet Options", or Settings > Network > Proxy): the binary
+        DefaultConnectionSettings of the user's Internet Settings, which
+        WinHTTP's WinHttpGetIEProxyConfigForCurrentUser reads, and with it
+        Qt's system proxy on Windows. Manual proxy, no automatic detection."""
+        proxy = host_port.encode("ascii")
+        blob = (struct.pack("<III", 0x46, 1, 0x1 | 0x2)   # version, counter, direct | proxy
+                + struct.pack("<I", len(proxy)) + proxy
+                + struct.pack("<I", 0)                    # no bypass list
+                + struct.pack("<I", 0)                    # no automatic configuration script
+                + bytes(28))
+        self.run(["wine", "reg", "add",
+                  r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings\Connections",
+                  "/v", "DefaultConnectionSettings", "/t", "REG_BINARY", "/d", blob.hex(), "/f"])
+
+
+class WineDesktop(Desktop):
+    """desktop.Desktop with trayer and no logind; the program runs under Wine
+    in `prefix`."""
+
+    def __init__(self, prefix, **kw):
+        kw.setdefault("tray", True)
+        super().__init__(logind=None, lang=LOCALE, **kw)
+        self.prefix = prefix
+
+    def env(self, **extra):
+        env = super().env()
+        env.update(_wine_env(self.prefix))
+        env.update(extra)
+        return env
+
+    def stop(self):
+        # Wine's own processes (explorer, which holds the tray icons) live in
+        # the prefix's wineserver, not in the program's process group.
+        if self.prefix is not None and self.display is not None:
+            self.prefix.kill()
+        super().stop()
+
+    def client_rect(self, wid, width, height):
+        """Root position of the client area (width × height) of a framed
+        window: Wine's frame has equal borders left, right and below, and
+        the title bar (and any menu bar) above."""
+        g = self.geometry(wid)
+        if not g or g["WIDTH"] < width or g["HEIGHT"] < height:
+            return None
+        border = (g["WIDTH"] - width) // 2
+        return (g["X"] + border, g["Y"] + g["HEIGHT"] - border - height)
+
+    def _client_origin(self, wid):
+        return self.client_rect(wid, CLIENT_W, CLIENT_H)
+
+    def click_close_box(self, wid):
+        """The close box at the right end of the window's title bar, as Wine
+        draws it."""
+        g = self.geometry(wid)
+        return self.click_at(g["X"] + g["WIDTH"] - 12, g["Y"] + 12)
+
+    def program_folder(self, name="program"):
+        """The zip's program, unpacked into a folder of this desktop, with
+        the recording shutdown.exe beside it. Returns the folder."""
+        if not os.path.isfile(ZIP):
+            raise DesktopError("no Windows zip (VESPERON_WINDOWS_ZIP=%r)" % ZIP)
+        unpacked = os.path.join(self.tmp, name + ".unpacked")
+        with zipfile.ZipFile(ZIP) as z:
+            z.extractall(unpacked)
+        (top,) = os.listdir(unpacked)
+        folder = os.path.join(self.tmp, name)
+        os.rename(os.path.join(unpacked, top), folder)
+        os.rmdir(unpacked)
+        shutil.copy2(RECORDER, os.path.join(folder, "shutdown.exe"))
+        return folder
+
+    def launch(self, args=(), wait_window=True, cwd=None, env=None, binary=None):
+        """`wine vesperon.exe` in `cwd`, the program's folder."""
+        if cwd is None or not os.path.isfile(os.path.join(cwd, "vesperon.exe")):
+            raise DesktopError("launch(cwd=) needs a program folder (program_folder())")
+        self.app_stdout = os.path.join(self.tmp, "vesperon.out")
+        self.app_stderr = os.path.join(self.tmp, "vesperon.err")
+        extra = {"WINEDEBUG": "-all,trace+process"}
+        extra.update(env or {})
+        self.app = self._spawn("vesperon", ["wine", "vesperon.exe"] + list(args),
+                               env=self.env(**extra), cwd=cwd,
+                               stdout=open(self.app_stdout, "ab"),
+                               stderr=open(self.app_stderr, "ab"))
+        if wait_window:
+            self.find_main_window()
+        return self.app
+
+    # ------------------------------------------------------------ what ran
+
+    def started_lines(self):
+        """The command lines the program handed to CreateProcessW, in order,
+        from Wine's trace (the program's own thread, not cmd.exe's)."""
+        text = self.stderr_text()
+        lines = re.findall(r'CreateProcessInternalW app \(null\) cmdline L"(cmd\.exe[^"]*)"', text)
+        return [line.replace("\\\\", "\\") for line in lines]
+
+    def recorded(self, folder):
+        """What the recording shutdown.exe in `folder` was started with."""
+        path = os.path.join(folder, "shutdown-calls.txt")
+        if not os.path.exists(path):
+            return []
+        with open(path, encoding="utf-8") as f:
+            return [line.rstrip("\r\n") for line in f if line.strip()]
+
+    def wait_recorded(self, folder, count, timeout=CMD_TIMEOUT):
+        return self._wait_for(lambda: len(self.recorded(folder)) >= count and self.recorded(folder),
+                              timeout, "%d recorded shutdown lines (have %r)"
+                              % (count, self.recorded(folder)), interval=0.1)
+
+    def program_stderr(self):
+        """The program's standard error without Wine's trace lines."""
+        return "\n".join(line for line in self.stderr_text().splitlines()
+                         if not re.match(r"^[0-9a-f]{4}:(trace|fixme|err|warn):", line))
+
+    def motif_hints(self, wid):
+        """(functions, decorations) of the window's _MOTIF_WM_HINTS, whose
+        functions Wine sets from the window's Windows style: WS_SYSMENU gives
+        close, WS_MINIMIZEBOX minimise, WS_MAXIMIZEBOX maximise,
+        WS_THICKFRAME resizing (the decorations are none, Wine draws the
+        frame)."""
+        r = subprocess.run(["xprop", "-id", str(wid), "_MOTIF_WM_HINTS"], env=self.env(),
+                           capture_output=True, text=True, timeout=CMD_TIMEOUT)
+        m = re.search(r"=\s*(0x[0-9a-f]+),\s*(0x[0-9a-f]+),\s*(0x[0-9a-f]+)", r.stdout)
+        if not m:
+            return None
+        return int(m.group(2), 16), int(m.group(3), 16)
+
+    def docked_icons(self):
+        """Geometries of the icons docked in trayer's panel: Wine's, whose
+        X windows belong to its explorer.exe."""
+        panels = self.search("^panel$", visible=False, by="--classname")
+        icons = []
+        for panel in panels:
+            r = subprocess.run(["xwininfo", "-tree", "-id", str(panel)],
+                               env=self.env(), capture_output=True, text=True,
+                               timeout=CMD_TIMEOUT)
+            for line in r.stdout.splitlines():
+                m = re.match(r"\s+(0x[0-9a-f]+) .*\(\"explorer\.exe\"", line)
+                if m:
+                    g = self.geometry(int(m.group(1), 16))
+                    if g:
+                        icons.append(g)
+        return icons
+
+
+def make_prefix_folder():
+    """A temporary folder for a WinePrefix."""
+    folder = tempfile.mkdtemp(prefix="vesperon-wine-")
+    _say("wine prefix folder %s" % folder)
+    return folder
+
