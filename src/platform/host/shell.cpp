@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QDBusError>
 #include <QDBusPendingCallWatcher>
+#include <QTimer>
 
 namespace platform {
 
@@ -92,15 +93,27 @@ void HostShell::run(const QString& commandLine, int /*windowStyle: no window her
     });
 }
 
+HostShell::HostShell(MessageBox& notices) : notices_(notices)
+{
+    QTimer::singleShot(kFollowAfterStartMs, &context_, [this] { warnings(); });
+}
+
+ShutdownWarnings& HostShell::warnings()
+{
+    if (!warnings_)
+        warnings_.emplace(systemBus_, sessionBus_);
+    return *warnings_;
+}
+
 void HostShell::accepted(const ShutdownRequest& request, std::uint64_t nowUsec, const QDBusMessage& reply)
 {
     if (request.kind == ShutdownRequest::Kind::Schedule) {
-        warnings_.scheduledHere(request.type, scheduledTimeUsec(request, nowUsec));
+        warnings().scheduledHere(request.type, scheduledTimeUsec(request, nowUsec));
         return;
     }
     // logind says whether there was anything to cancel.
     const QVariantList answer = reply.arguments();
-    warnings_.cancelledHere(answer.isEmpty() || answer.first().toBool());
+    warnings().cancelledHere(answer.isEmpty() || answer.first().toBool());
 }
 
 void HostShell::openAddress(const QString& commandLine)

@@ -9,6 +9,8 @@
 
 #include <QObject>
 
+#include <optional>
+
 #ifndef Q_OS_WIN
 #include "bus.h"
 #include "shutdown_line.h"
@@ -21,7 +23,7 @@ class HostShell final : public Shell {
 public:
     // Failures the host reports later (logind refusing, no logind at all) are
     // told to the user through `notices`, without blocking.
-    explicit HostShell(MessageBox& notices) : notices_(notices) {}
+    explicit HostShell(MessageBox& notices);
     void run(const QString& commandLine, int windowStyle) override;
 
 private:
@@ -29,6 +31,7 @@ private:
     void openAddress(const QString& commandLine);
 #ifndef Q_OS_WIN
     void accepted(const ShutdownRequest& request, std::uint64_t nowUsec, const QDBusMessage& reply);
+    ShutdownWarnings& warnings();
 #endif
 
     MessageBox& notices_;
@@ -36,7 +39,11 @@ private:
 #ifndef Q_OS_WIN
     Bus systemBus_{QDBusConnection::SystemBus};
     Bus sessionBus_{QDBusConnection::SessionBus};
-    ShutdownWarnings warnings_{systemBus_, sessionBus_};
+    // Following logind for the desktop's notices begins once the start is
+    // over (or at the first shutdown line, if that is sooner): the splash
+    // and the main window's first showing do not wait for the buses.
+    static constexpr int kFollowAfterStartMs = 2500;
+    std::optional<ShutdownWarnings> warnings_;
 #endif
 };
 

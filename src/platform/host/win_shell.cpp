@@ -5,6 +5,8 @@
 
 namespace platform {
 
+HostShell::HostShell(MessageBox& notices) : notices_(notices) {}
+
 // On Windows each line goes to the system as it stands, with its window
 // style: cmd.exe runs it, and the system's own shutdown.exe schedules the
 // shutdown, warns the user and cancels it; "start" opens the address in the
