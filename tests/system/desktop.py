@@ -33,6 +33,7 @@ driven through the xdotool, xsetroot and import command-line tools.
 """
 
 import collections
+import glob
 import os
 import re
 import shutil
@@ -129,6 +130,22 @@ WINDOW_TIMEOUT = 30.0
 CMD_TIMEOUT = 20.0
 
 Call = collections.namedtuple("Call", "time method args")
+
+
+def x_locks_of(pid):
+    """The X displays whose lock file holds process `pid` (X servers, and
+    compositors that start XWayland, write their process id there): a list
+    of (lock file, display number)."""
+    found = []
+    for lock in glob.glob("/tmp/.X*-lock"):
+        try:
+            with open(lock) as f:
+                owner = int(f.read().strip() or 0)
+        except (OSError, ValueError):
+            continue
+        if owner == pid:
+            found.append((lock, re.match(r"/tmp/\.X(\d+)-lock", lock).group(1)))
+    return found
 
 
 class DesktopError(RuntimeError):
@@ -292,14 +309,19 @@ class Desktop:
         self.stop()
         return False
 
-    def start(self):
-        self.tmp = tempfile.mkdtemp(prefix="vesperon-desktop-")
-        os.chmod(self.tmp, 0o700)
+    def _make_folders(self, prefix, mode=0o700):
+        """The desktop's temporary folder (of `mode`), with its runtime
+        folder and home."""
+        self.tmp = tempfile.mkdtemp(prefix=prefix)
+        os.chmod(self.tmp, mode)
         self.runtime_dir = os.path.join(self.tmp, "runtime")
         os.mkdir(self.runtime_dir, 0o700)
         self.home = os.path.join(self.tmp, "home")
         os.mkdir(self.home, 0o700)
         _say("temporary directory %s" % self.tmp)
+
+    def start(self):
+        self._make_folders("vesperon-desktop-")
         self._start_x()
         self._start_bus()
         self._start_session_bus()
@@ -842,6 +864,9 @@ class Desktop:
         m = re.search(r"window state:\s*(\w+)", r.stdout)
         return m.group(1) if m else None
 
+    # The class of the X windows of the program's docked icons.
+    ICON_CLASS = "vesperon"
+
     def docked_icons(self):
         """Geometries of the program's icons docked in trayer's panel."""
         panels = self.search("^panel$", visible=False, by="--classname")
@@ -851,7 +876,7 @@ class Desktop:
                                env=self.env(), capture_output=True, text=True,
                                timeout=CMD_TIMEOUT)
             for line in r.stdout.splitlines():
-                m = re.match(r"\s+(0x[0-9a-f]+) .*\(\"vesperon\"", line)
+                m = re.match(r"\s+(0x[0-9a-f]+) .*\(\"%s\"" % re.escape(self.ICON_CLASS), line)
                 if m:
                     g = self.geometry(int(m.group(1), 16))
                     if g:
@@ -1162,8 +1187,10 @@ class busy:
 class DesktopTestCase(unittest.TestCase):
     """unittest base: a fresh desktop per test, torn down even on failure."""
 
-    def start_desktop(self, launch=True, **kw):
-        d = Desktop(**kw)
+    def start_desktop(self, launch=True, kind=None, **kw):
+        """A desktop of `kind` (Desktop unless told), started; the program
+        launched on it when `launch`."""
+        d = (kind or Desktop)(**kw)
         self.addCleanup(d.stop)
         self.addCleanup(self._no_sanitizer_reports, d)  # runs before the stop
         d.start()

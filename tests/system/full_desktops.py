@@ -21,14 +21,12 @@ import json
 import os
 import re
 import shutil
-import signal
 import subprocess
-import tempfile
 import time
 
 import dbus
 
-from desktop import (CMD_TIMEOUT, START_TIMEOUT, WINDOW_TIMEOUT, Desktop, DesktopError, MAIN_TITLE,
+from desktop import (x_locks_of, CMD_TIMEOUT, START_TIMEOUT, WINDOW_TIMEOUT, Desktop, DesktopError, MAIN_TITLE,
                      _say)
 
 SCREEN = (1024, 768)
@@ -79,6 +77,27 @@ WINDOWS_JS = """
 """
 
 
+
+def log_tail(folder, name):
+    """The last 3000 characters of a log in `folder`, or nothing."""
+    try:
+        with open(os.path.join(folder, name), encoding="utf-8", errors="replace") as f:
+            return f.read()[-3000:]
+    except OSError:
+        return ""
+
+
+def remove_x_locks(owner_pid):
+    """Takes away the X displays' lock files and sockets that a killed
+    server of process `owner_pid` left."""
+    for lock, number in x_locks_of(owner_pid):
+        for path in (lock, "/tmp/.X11-unix/X" + number):
+            try:
+                os.unlink(path)
+            except OSError:
+                pass
+
+
 class GnomeDesktop(Desktop):
     """GNOME Shell 43 headless on Wayland, its XWayland, the program."""
 
@@ -92,13 +111,7 @@ class GnomeDesktop(Desktop):
         self._remote = None
 
     def start(self):
-        self.tmp = tempfile.mkdtemp(prefix="vesperon-gnome-")
-        os.chmod(self.tmp, 0o700)
-        self.runtime_dir = os.path.join(self.tmp, "runtime")
-        os.mkdir(self.runtime_dir, 0o700)
-        self.home = os.path.join(self.tmp, "home")
-        os.mkdir(self.home, 0o700)
-        _say("temporary directory %s" % self.tmp)
+        self._make_folders("vesperon-gnome-")
         # The shell needs both buses, and logind on the system one.
         self._start_bus()
         self._start_session_bus()
@@ -191,11 +204,7 @@ class GnomeDesktop(Desktop):
         return m.group(1) if m else None
 
     def _log(self, name):
-        try:
-            with open(os.path.join(self.tmp, name), encoding="utf-8", errors="replace") as f:
-                return f.read()[-3000:]
-        except OSError:
-            return ""
+        return log_tail(self.tmp, name)
 
     def stop(self):
         shell_pid = self.shell.pid if self.shell else None
@@ -203,19 +212,7 @@ class GnomeDesktop(Desktop):
         # A shell that was killed leaves the X displays' lock files and
         # sockets it took: take away those that carry its process id.
         if shell_pid:
-            for lock in glob.glob("/tmp/.X*-lock"):
-                try:
-                    with open(lock) as f:
-                        owner = int(f.read().strip() or 0)
-                except (OSError, ValueError):
-                    continue
-                if owner == shell_pid:
-                    number = re.match(r"/tmp/\.X(\d+)-lock", lock).group(1)
-                    for path in (lock, "/tmp/.X11-unix/X" + number):
-                        try:
-                            os.unlink(path)
-                        except OSError:
-                            pass
+            remove_x_locks(shell_pid)
 
     def env(self, **extra):
         env = self._session_env()
@@ -437,13 +434,7 @@ class PlasmaDesktop(Desktop):
         self._script = 0
 
     def start(self):
-        self.tmp = tempfile.mkdtemp(prefix="vesperon-plasma-")
-        os.chmod(self.tmp, 0o711)
-        self.runtime_dir = os.path.join(self.tmp, "runtime")
-        os.mkdir(self.runtime_dir, 0o700)
-        self.home = os.path.join(self.tmp, "home")
-        os.mkdir(self.home, 0o700)
-        _say("temporary directory %s" % self.tmp)
+        self._make_folders("vesperon-plasma-", 0o711)
         self._start_bus()
         self._start_activating_session_bus()
         if self.logind:
@@ -520,14 +511,8 @@ class PlasmaDesktop(Desktop):
         return False
 
     def _x_display(self):
-        for lock in glob.glob("/tmp/.X*-lock"):
-            try:
-                with open(lock) as f:
-                    owner = int(f.read().strip() or 0)
-            except (OSError, ValueError):
-                continue
-            if owner == self.kwin.pid:
-                return re.match(r"/tmp/\.X(\d+)-lock", lock).group(1)
+        for _, number in x_locks_of(self.kwin.pid):
+            return number
         self._kwin_gone()
         return None
 
@@ -558,29 +543,13 @@ class PlasmaDesktop(Desktop):
             return False
 
     def _log(self, name):
-        try:
-            with open(os.path.join(self.tmp, name), encoding="utf-8", errors="replace") as f:
-                return f.read()[-3000:]
-        except OSError:
-            return ""
+        return log_tail(self.tmp, name)
 
     def stop(self):
         kwin_pid = self.kwin.pid if self.kwin else None
         Desktop.stop(self)
         if kwin_pid:
-            for lock in glob.glob("/tmp/.X*-lock"):
-                try:
-                    with open(lock) as f:
-                        owner = int(f.read().strip() or 0)
-                except (OSError, ValueError):
-                    continue
-                if owner == kwin_pid:
-                    number = re.match(r"/tmp/\.X(\d+)-lock", lock).group(1)
-                    for path in (lock, "/tmp/.X11-unix/X" + number):
-                        try:
-                            os.unlink(path)
-                        except OSError:
-                            pass
+            remove_x_locks(kwin_pid)
 
     # ------------------------------------------------------------ scripting
 

@@ -34,12 +34,7 @@ TOLERANCE = 2              # pixels off the centre: rounding of odd sizes
 class FullDesktopCase(DesktopTestCase):
 
     def start(self, kind, **kw):
-        d = kind(**kw)
-        self.addCleanup(d.stop)
-        self.addCleanup(self._no_sanitizer_reports, d)
-        d.start()
-        self.desktop = d
-        return d
+        return self.start_desktop(launch=False, kind=kind, **kw)
 
     def shot(self, name, window=None):
         """A screenshot, once the window (mutter's or KWin's view of it) shows
@@ -82,6 +77,23 @@ class FullDesktopCase(DesktopTestCase):
         self.assertFalse(w["can_maximize"], "%s can be maximised" % what)
         self.assertFalse(w["resizeable"], "%s can be resized" % what)
         self.assertTrue(w["has_icon"], "%s has no icon of its own" % what)
+
+    def minimise(self, d, tray, area):
+        """"最小化到任务栏": the main window leaves the screen (hidden where
+        there is a tray, minimised where there is none), and the notice that
+        follows shows centred, not minimised with it. Returns the notice."""
+        d.click("最小化到任务栏")
+        notice = d.wait_focus("最小化！")
+        d._wait_for(lambda: not d.window(MAIN_TITLE, showing=True), 10,
+                    "the main window to leave the screen")
+        main = d.window(MAIN_TITLE)
+        if tray:
+            self.assertIsNone(main, "hidden, so no longer managed")
+        else:
+            self.assertTrue(main["minimized"], main)
+        self.assertFalse(notice["minimized"], notice)
+        self.assertCentred(notice, area, "the notice")
+        return notice
 
     def sni_items(self):
         d = self.desktop
@@ -144,18 +156,9 @@ class GnomeTest(FullDesktopCase):
             d._wait_for(lambda: not d.window("说明"), 10, "the box to close")
 
         # 最小化到任务栏: the window leaves the screen, the notice shows.
-        d.click("最小化到任务栏")
-        notice = d.wait_focus("最小化！")
-        d._wait_for(lambda: not d.window(MAIN_TITLE, showing=True), 10,
-                    "the main window to leave the screen")
-        main = d.window(MAIN_TITLE)
-        if tray:
-            self.assertIsNone(main, "hidden, so no longer managed")
-        else:
-            self.assertTrue(main["minimized"], main)
-            self.assertFalse(main["skip_taskbar"], main)
-        self.assertFalse(notice["minimized"], notice)
-        self.assertCentred(notice, area, "the notice")
+        notice = self.minimise(d, tray, area)
+        if not tray:
+            self.assertFalse(d.window(MAIN_TITLE)["skip_taskbar"])
         self.shot("gnome-minimised%s.png" % ("" if tray else "-no-tray"), notice)
         d.key("Return")
         d._wait_for(lambda: not d.window("最小化！"), 10, "the notice to close")
@@ -286,17 +289,7 @@ class PlasmaTest(FullDesktopCase):
         d._wait_for(lambda: not d.window("说明"), 10, "the box to close")
         d.wait_focus(MAIN_TITLE)
 
-        d.click("最小化到任务栏")
-        notice = d.wait_focus("最小化！")
-        d._wait_for(lambda: not d.window(MAIN_TITLE, showing=True), 10,
-                    "the main window to leave the screen")
-        main = d.window(MAIN_TITLE)
-        if tray:
-            self.assertIsNone(main, "hidden, so no longer managed")
-        else:
-            self.assertTrue(main["minimized"], main)
-        self.assertFalse(notice["minimized"], notice)
-        self.assertCentred(notice, area, "the notice")
+        notice = self.minimise(d, tray, area)
         self.shot("%s-minimised.png" % name, notice)
         d.key("Return")
         d._wait_for(lambda: not d.window("最小化！"), 10, "the notice to close")

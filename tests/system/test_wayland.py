@@ -72,12 +72,7 @@ def splash_committed(log):
 class WaylandCase(DesktopTestCase):
 
     def start(self, kind, **kw):
-        d = kind(**kw)
-        self.addCleanup(d.stop)
-        self.addCleanup(self._no_sanitizer_reports, d)
-        d.start()
-        self.desktop = d
-        return d
+        return self.start_desktop(launch=False, kind=kind, **kw)
 
     def splash_shot(self, name):
         """Start the program and take a screenshot while the splash shows.

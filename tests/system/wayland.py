@@ -26,7 +26,7 @@ import subprocess
 import tempfile
 import time
 
-from desktop import (CONTROLS, OPTION_CLICK_DX, OPTION_CONTROLS, CAPTIONS, CLIENT_H, CLIENT_W,
+from desktop import (x_locks_of, CONTROLS, OPTION_CLICK_DX, OPTION_CONTROLS, CAPTIONS, CLIENT_H, CLIENT_W,
                      CMD_TIMEOUT, START_TIMEOUT, WINDOW_TIMEOUT, Desktop, DesktopError,
                      MAIN_TITLE, _say)
 
@@ -111,14 +111,8 @@ class WestonDesktop(WaylandDesktopMixin, Desktop):
             def display():
                 # weston holds the lock file of the display it took, as
                 # X servers do, with its process id in it.
-                for lock in glob.glob("/tmp/.X*-lock"):
-                    try:
-                        with open(lock) as f:
-                            owner = int(f.read().strip() or 0)
-                    except (OSError, ValueError):
-                        continue
-                    if owner == weston.pid:
-                        return re.match(r"/tmp/\.X(\d+)-lock", lock).group(1)  # "0" is true
+                for _, number in x_locks_of(weston.pid):
+                    return number  # "0" is true
                 if weston.poll() is not None:
                     raise DesktopError("weston ended\n" + self._log("weston.err"))
                 return None

@@ -236,22 +236,8 @@ class WineDesktop(Desktop):
             return None
         return int(m.group(2), 16), int(m.group(3), 16)
 
-    def docked_icons(self):
-        """Geometries of the icons docked in trayer's panel: Wine's, whose
-        X windows belong to its explorer.exe."""
-        panels = self.search("^panel$", visible=False, by="--classname")
-        icons = []
-        for panel in panels:
-            r = subprocess.run(["xwininfo", "-tree", "-id", str(panel)],
-                               env=self.env(), capture_output=True, text=True,
-                               timeout=CMD_TIMEOUT)
-            for line in r.stdout.splitlines():
-                m = re.match(r"\s+(0x[0-9a-f]+) .*\(\"explorer\.exe\"", line)
-                if m:
-                    g = self.geometry(int(m.group(1), 16))
-                    if g:
-                        icons.append(g)
-        return icons
+    # Wine's docked icons are X windows of its explorer.exe.
+    ICON_CLASS = "explorer.exe"
 
 
 def make_prefix_folder():

@@ -1,5 +1,6 @@
 #include "internet.h"
 
+#include "console.h"
 #include "platform/code_page.h"
 
 #include <QStringDecoder>
@@ -20,6 +21,13 @@ QString documentText(const QByteArray& bytes)
     if (error && !text.endsWith(QChar(QChar::ReplacementCharacter)))
         text += QChar(QChar::ReplacementCharacter);
     return text;
+}
+
+std::optional<QString> HostInternetTransfer::failed(const QUrl& url, const QString& why)
+{
+    error_ = why;
+    writeErrorLine(QStringLiteral("fetching %1 failed: %2").arg(url.toString(), why));
+    return std::nullopt;
 }
 
 } // namespace platform

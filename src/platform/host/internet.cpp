@@ -28,13 +28,8 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
         session_ = std::make_unique<Session>();
     }
     const QUrl url(QStringLiteral("http://") + address);
-    const auto fail = [&](const QString& why) -> std::optional<QString> {
-        error_ = why;
-        writeErrorLine(QStringLiteral("fetching %1 failed: %2").arg(url.toString(), why));
-        return std::nullopt;
-    };
     if (!url.isValid() || url.host().isEmpty())
-        return fail(QStringLiteral("not a valid address"));
+        return failed(url, QStringLiteral("not a valid address"));
 
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
@@ -71,7 +66,7 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
     deadline.stop();
 
     if (!reply)
-        return fail(QStringLiteral("the request went away"));
+        return failed(url, QStringLiteral("the request went away"));
     reply->deleteLater();
     if (why.isEmpty() && reply->isOpen())
         body += reply->readAll();
@@ -83,7 +78,7 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
     if (why.isEmpty() && (status < 200 || status > 299))
         why = QStringLiteral("HTTP status %1").arg(status);
     if (!why.isEmpty())
-        return fail(why);
+        return failed(url, why);
     error_.clear();
     return documentText(body);
 }

@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 
 #include <QByteArray>
+#include <QUrl>
 #include <memory>
 
 namespace platform {
@@ -18,6 +19,10 @@ public:
     QString lastError() const override { return error_; }
 
 private:
+    // Keeps why the fetch of `url` failed, says it on standard error, and
+    // returns no document.
+    std::optional<QString> failed(const QUrl& url, const QString& why);
+
     struct Session;
     std::unique_ptr<Session> session_;
     QString error_;

@@ -99,15 +99,10 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
     if (!session_)
         session_ = std::make_unique<Session>(); // before any thread uses libcurl
     const QUrl url(QStringLiteral("http://") + address);
-    const auto fail = [&](const QString& why) -> std::optional<QString> {
-        error_ = why;
-        writeErrorLine(QStringLiteral("fetching %1 failed: %2").arg(url.toString(), why));
-        return std::nullopt;
-    };
     if (!url.isValid() || url.host().isEmpty())
-        return fail(QStringLiteral("not a valid address"));
+        return failed(url, QStringLiteral("not a valid address"));
     if (!session_->missing.isEmpty())
-        return fail(session_->missing);
+        return failed(url, session_->missing);
     const Session& curl = *session_;
 
     // The transfer runs on a thread of its own; the program's other windows
@@ -162,7 +157,7 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
     if (why.isEmpty() && (transfer->status < 200 || transfer->status > 299))
         why = QStringLiteral("HTTP status %1").arg(transfer->status);
     if (!why.isEmpty())
-        return fail(why);
+        return failed(url, why);
     error_.clear();
     return documentText(transfer->body);
 }

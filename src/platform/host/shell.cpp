@@ -12,14 +12,6 @@
 
 namespace platform {
 
-void HostShell::reportFailure(const QString& what, const QString& reason, const QString& detail)
-{
-    QString text = what + u'：' + reason + u'。';
-    if (!detail.isEmpty())
-        text += u'\n' + detail;
-    writeErrorLine(text);
-    notices_.notify(text, kCritical, QStringLiteral("错误"));
-}
 
 namespace {
 

@@ -5,6 +5,7 @@
 // line goes to the desktop's browser (shell.cpp); on Windows a line is
 // started as a new process, as it stands (win_shell.cpp).
 
+#include "console.h"
 #include "platform/platform.h"
 
 #include <QObject>
@@ -27,7 +28,15 @@ public:
     void run(const QString& commandLine, int windowStyle) override;
 
 private:
-    void reportFailure(const QString& what, const QString& reason, const QString& detail);
+    // A line that failed: said on standard error and in the "错误" notice.
+    void reportFailure(const QString& what, const QString& reason, const QString& detail)
+    {
+        QString text = what + u'：' + reason + u'。';
+        if (!detail.isEmpty())
+            text += u'\n' + detail;
+        writeErrorLine(text);
+        notices_.notify(text, kCritical, QStringLiteral("错误"));
+    }
     void openAddress(const QString& commandLine);
 #ifndef Q_OS_WIN
     void accepted(const ShutdownRequest& request, std::uint64_t nowUsec, const QDBusMessage& reply);

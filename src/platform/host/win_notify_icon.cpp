@@ -50,14 +50,25 @@ WinNotifyWindow::~WinNotifyWindow()
         DestroyWindow(reinterpret_cast<HWND>(window_));
 }
 
+namespace {
+
+// The record naming icon `id` of `window`.
+NOTIFYICONDATAW iconRecord(std::uintptr_t window, unsigned id)
+{
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = reinterpret_cast<HWND>(window);
+    data.uID = id;
+    return data;
+}
+
+} // namespace
+
 bool WinNotifyWindow::add(unsigned id, void* icon, const std::wstring& tip)
 {
     if (!window_)
         return false;
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = reinterpret_cast<HWND>(window_);
-    data.uID = id;
+    NOTIFYICONDATAW data = iconRecord(window_, id);
     data.uFlags = NIF_MESSAGE;
     data.uCallbackMessage = kCallbackMessage;
     if (icon) {
@@ -78,10 +89,7 @@ bool WinNotifyWindow::remove(unsigned id)
 {
     if (!window_)
         return false;
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = reinterpret_cast<HWND>(window_);
-    data.uID = id;
+    NOTIFYICONDATAW data = iconRecord(window_, id);
     return Shell_NotifyIconW(NIM_DELETE, &data) != FALSE;
 }
 

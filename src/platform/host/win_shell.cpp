@@ -23,13 +23,4 @@ void HostShell::run(const QString& commandLine, int windowStyle)
                   commandLine);
 }
 
-void HostShell::reportFailure(const QString& what, const QString& reason, const QString& detail)
-{
-    QString text = what + u'：' + reason + u'。';
-    if (!detail.isEmpty())
-        text += u'\n' + detail;
-    writeErrorLine(text);
-    notices_.notify(text, kCritical, QStringLiteral("错误"));
-}
-
 } // namespace platform
