@@ -23,9 +23,9 @@ QString documentText(const QByteArray& bytes)
     return text;
 }
 
-std::optional<QString> HostInternetTransfer::failed(const QUrl& url, const QString& why)
+std::nullopt_t fetchFailed(QString& error, const QUrl& url, const QString& why)
 {
-    error_ = why;
+    error = why;
     writeErrorLine(QStringLiteral("fetching %1 failed: %2").arg(url.toString(), why));
     return std::nullopt;
 }

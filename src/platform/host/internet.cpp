@@ -29,7 +29,7 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
     }
     const QUrl url(QStringLiteral("http://") + address);
     if (!url.isValid() || url.host().isEmpty())
-        return failed(url, QStringLiteral("not a valid address"));
+        return fetchFailed(error_, url, QStringLiteral("not a valid address"));
 
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
@@ -66,7 +66,7 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
     deadline.stop();
 
     if (!reply)
-        return failed(url, QStringLiteral("the request went away"));
+        return fetchFailed(error_, url, QStringLiteral("the request went away"));
     reply->deleteLater();
     if (why.isEmpty() && reply->isOpen())
         body += reply->readAll();
@@ -78,7 +78,7 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
     if (why.isEmpty() && (status < 200 || status > 299))
         why = QStringLiteral("HTTP status %1").arg(status);
     if (!why.isEmpty())
-        return failed(url, why);
+        return fetchFailed(error_, url, why);
     error_.clear();
     return documentText(body);
 }

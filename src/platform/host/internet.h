@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QUrl>
 #include <memory>
+#include <optional>
 
 namespace platform {
 
@@ -19,10 +20,6 @@ public:
     QString lastError() const override { return error_; }
 
 private:
-    // Keeps why the fetch of `url` failed, says it on standard error, and
-    // returns no document.
-    std::optional<QString> failed(const QUrl& url, const QString& why);
-
     struct Session;
     std::unique_ptr<Session> session_;
     QString error_;
@@ -38,5 +35,9 @@ inline constexpr qsizetype kMaxHeaderBytes = 16 * 1024;
 // byte-order mark is dropped), GBK otherwise; bytes that are neither leave a
 // replacement character (U+FFFD) in the text.
 QString documentText(const QByteArray& bytes);
+
+// A fetch of `url` that failed: keeps why in `error`, says it on standard
+// error, and gives no document.
+std::nullopt_t fetchFailed(QString& error, const QUrl& url, const QString& why);
 
 } // namespace platform

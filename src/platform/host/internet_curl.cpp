@@ -100,9 +100,9 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
         session_ = std::make_unique<Session>(); // before any thread uses libcurl
     const QUrl url(QStringLiteral("http://") + address);
     if (!url.isValid() || url.host().isEmpty())
-        return failed(url, QStringLiteral("not a valid address"));
+        return fetchFailed(error_, url, QStringLiteral("not a valid address"));
     if (!session_->missing.isEmpty())
-        return failed(url, session_->missing);
+        return fetchFailed(error_, url, session_->missing);
     const Session& curl = *session_;
 
     // The transfer runs on a thread of its own; the program's other windows
@@ -157,7 +157,7 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
     if (why.isEmpty() && (transfer->status < 200 || transfer->status > 299))
         why = QStringLiteral("HTTP status %1").arg(transfer->status);
     if (!why.isEmpty())
-        return failed(url, why);
+        return fetchFailed(error_, url, why);
     error_.clear();
     return documentText(transfer->body);
 }
