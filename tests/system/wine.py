@@ -27,7 +27,7 @@ import subprocess
 import tempfile
 import zipfile
 
-from desktop import CLIENT_H, CLIENT_W, CMD_TIMEOUT, Desktop, DesktopError, _say
+from desktop import CLIENT_H, CLIENT_W, CMD_TIMEOUT, WINDOW_TIMEOUT, Desktop, DesktopError, _say
 
 ZIP = os.environ.get("VESPERON_WINDOWS_ZIP", "")
 RECORDER = os.environ.get("VESPERON_RECORDING_SHUTDOWN", "")
@@ -193,7 +193,9 @@ class WineDesktop(Desktop):
                                stdout=open(self.app_stdout, "ab"),
                                stderr=open(self.app_stderr, "ab"))
         if wait_window:
-            self.find_main_window()
+            # The first program of a prefix starts Wine's own services and
+            # explorer with it: on a busy machine that takes a while.
+            self.find_main_window(timeout=3 * WINDOW_TIMEOUT)
         return self.app
 
     # ------------------------------------------------------------ what ran
@@ -213,7 +215,7 @@ class WineDesktop(Desktop):
         with open(path, encoding="utf-8") as f:
             return [line.rstrip("\r\n") for line in f if line.strip()]
 
-    def wait_recorded(self, folder, count, timeout=CMD_TIMEOUT):
+    def wait_recorded(self, folder, count, timeout=3 * CMD_TIMEOUT):
         return self._wait_for(lambda: len(self.recorded(folder)) >= count and self.recorded(folder),
                               timeout, "%d recorded shutdown lines (have %r)"
                               % (count, self.recorded(folder)), interval=0.1)
