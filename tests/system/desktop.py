@@ -994,6 +994,18 @@ class Desktop:
             return None
         return g
 
+    def shown_windows(self, *search):
+        """(id, geometry) of the visible windows `xdotool search` finds with
+        the arguments `search`, leaving out the frameless stand-ins of a few
+        pixels that toolkits keep."""
+        out = self.xdotool("search", "--all", "--onlyvisible", *search, check=False)
+        found = []
+        for wid in (int(w) for w in out.split()):
+            g = self.geometry(wid)
+            if g and g["WIDTH"] > 10:
+                found.append((wid, g))
+        return found
+
     def activate(self, wid):
         """Give a window the focus (through the window manager)."""
         self.xdotool("windowactivate", "--sync", wid, check=False)

@@ -74,14 +74,7 @@ class SplashTest(DesktopTestCase):
 
     def _program_windows(self, d):
         """Visible windows of the program: [(id, geometry)]."""
-        out = d.xdotool("search", "--all", "--onlyvisible", "--pid", d.app.pid,
-                        "--classname", "vesperon", check=False)
-        found = []
-        for wid in (int(w) for w in out.split()):
-            g = d.geometry(wid)
-            if g and g["WIDTH"] > 10:
-                found.append((wid, g))
-        return found
+        return d.shown_windows("--pid", d.app.pid, "--classname", "vesperon")
 
     def test_splash_then_main_window(self):
         """The first window: 503 × 200, undecorated, centred, above, keyed;

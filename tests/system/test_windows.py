@@ -67,14 +67,7 @@ class WindowsProgramTest(DesktopTestCase):
 
     def _program_windows(self):
         d = self.desktop
-        out = d.xdotool("search", "--all", "--onlyvisible", "--classname", "^vesperon\\.exe$",
-                        check=False)
-        found = []
-        for wid in (int(w) for w in out.split()):
-            g = d.geometry(wid)
-            if g and g["WIDTH"] > 10:
-                found.append((wid, g))
-        return found
+        return d.shown_windows("--classname", "^vesperon\\.exe$")
 
     def _answer(self, title, key="Return"):
         d = self.desktop
