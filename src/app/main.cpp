@@ -6,6 +6,7 @@
 #include "platform/form_names.h"
 #include "platform/forms.h"
 #include "platform/host/display.h"
+#include "platform/host/font_config.h"
 #include "platform/host/close_signals.h"
 #include "platform/host/console.h"
 #include "platform/host/host_platform.h"
@@ -17,7 +18,9 @@ int main(int argc, char* argv[])
 {
     platform::keepStandardStreamsOpen();
     platform::CloseSignals::endAtOnce();
+    platform::startReadingFontConfig();
     const std::unique_ptr<QApplication> application = platform::openDisplay(argc, argv);
+    platform::addTwicePictures(platform::HostProgramFolder().path());
     app::prepareStart();
     QApplication::setApplicationName(QStringLiteral("vesperon"));
     // The menu entry is vesperon.desktop: Wayland compositors and task bars
@@ -28,7 +31,7 @@ int main(int argc, char* argv[])
     // The main window may be hidden in the notification area: its closing
     // animation, not the last window going, ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(platform::builtInIcon(QStringLiteral("icon")));
+    platform::finishReadingFontConfig();
     platform::installFontFallbacks();
     platform::useCjkDefaultFont();
 
@@ -62,6 +65,10 @@ int main(int argc, char* argv[])
                      }, Qt::DirectConnection);
 
     app::start(forms);
+    // Given once the splash is on its way to the screen, for it and for every
+    // window after it: reading the icon's pictures does not hold up the
+    // splash.
+    QApplication::setWindowIcon(platform::builtInIcon(QStringLiteral("icon")));
 
     return QApplication::exec();
 }

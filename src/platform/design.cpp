@@ -1,9 +1,13 @@
 #include "design.h"
 
+#include "host/console.h"
+
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QPalette>
+#include <QResource>
 
 #include <future>
 #include <map>
@@ -51,6 +55,16 @@ std::map<QString, std::future<QImage>>& readAhead()
 
 } // namespace
 
+void addTwicePictures(const QString& folder)
+{
+    if (!qApp || qApp->devicePixelRatio() <= 1)
+        return;
+    const QString file = folder + QStringLiteral("/pictures@2x.rcc");
+    if (!QResource::registerResource(file))
+        writeErrorLine(QStringLiteral("%1 not read: the pictures are drawn at 1x, enlarged")
+                           .arg(QDir::toNativeSeparators(file)));
+}
+
 Picture builtInPicture(const QString& name)
 {
     const QString path = builtInPath(name);
@@ -66,6 +80,13 @@ Picture builtInPicture(const QString& name)
 
 void readBuiltInPictureAhead(const QString& name)
 {
+#ifdef Q_OS_WIN
+    // Under Qt for Windows a picture read on a thread of its own while the
+    // font database was being filled crashed the program (Qt 6.4, under
+    // Wine): there each picture is read when its window is made.
+    Q_UNUSED(name);
+    return;
+#endif
     if (readAhead().count(name))
         return;
     const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;

@@ -33,6 +33,13 @@ void fillBackground(QWidget* control, const QColor& colour);
 // point gets, so that it is as sharp there as the text.
 Picture builtInPicture(const QString& name);
 
+// On a screen of more than one device pixel to a point, adds the 2x
+// built-in pictures from `pictures@2x.rcc` in `folder` (the program's
+// folder); without that file the 1x pictures are drawn larger. At 1x the
+// file is not opened. Called once the display is open, before any picture
+// is read.
+void addTwicePictures(const QString& folder);
+
 // Starts reading the built-in picture `name` on a thread of its own, for the
 // next builtInPicture(name) to take when it comes: a window that is to be
 // made in a moment (the splash, while the font database is filled; the main

@@ -57,6 +57,7 @@ SKINS = ("星空", "天空", "大海")
 FILES = {
     "bin/vesperon",
     *("share/vesperon/%s%s.jpg" % (skin, scale) for skin in SKINS for scale in ("", "@2x")),
+    "share/vesperon/pictures@2x.rcc",
     "share/applications/vesperon.desktop",
     *("share/icons/hicolor/%dx%d/apps/vesperon.png" % (s, s) for s in ICON_SIZES),
     "share/icons/hicolor/scalable/apps/vesperon.svg",

@@ -13,6 +13,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #define VESPERON_X11 1
@@ -174,12 +175,22 @@ xcb_connection_t* x11Connection()
     return connection && !xcb_connection_has_error(connection) ? connection : nullptr;
 }
 
-xcb_atom_t atom(xcb_connection_t* connection, const char* name)
+// The atoms of `names`, asked for together: one wait for the server.
+template <std::size_t N>
+std::array<xcb_atom_t, N> atoms(xcb_connection_t* connection, const char* const (&names)[N])
 {
-    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, quint16(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::array<xcb_intern_atom_cookie_t, N> cookies;
+    for (std::size_t i = 0; i < N; ++i)
+        cookies[i] = xcb_intern_atom(connection, 0, quint16(std::strlen(names[i])), names[i]);
+    std::array<xcb_atom_t, N> found;
+    for (std::size_t i = 0; i < N; ++i) {
+        const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookies[i], nullptr));
+        found[i] = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    }
+    return found;
 }
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name) { return atoms(connection, {name})[0]; }
 
 QList<quint32> cardinals(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property, xcb_atom_t type)
 {
@@ -259,10 +270,8 @@ void prepareFirstShow(QWidget& window)
     // Qt keeps what is in _NET_WM_STATE when it adds its own states at the
     // first show.
     const auto id = xcb_window_t(window.winId());
-    const xcb_atom_t states[] = {atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-                                 atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
-    xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
-                        2, states);
+    const auto found = atoms(connection, {"_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
+    xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, found[0], XCB_ATOM_ATOM, 32, 2, &found[1]);
     xcb_flush(connection);
 }
 
