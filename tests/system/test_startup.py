@@ -138,6 +138,22 @@ class SplashTest(DesktopTestCase):
         self.assertGreater(gone - seen, 0.6)
         self.assertLess(gone - seen, 2.0)
         d.find_main_window()
+
+        # Once the start is over, the pages only the start used go back to
+        # the system, the JPEG reader's among them; what runs on reads its
+        # pages in again: the clock line goes on changing.
+        d._wait_for(lambda: code_kib(d.app.pid, "/libjpeg.so") == 0, 20, "the start's pages given back")
+        g = d.geometry(d.main_window)
+        top = g["Y"] + g["HEIGHT"] - 278 + 200
+
+        def clock_line():
+            shot = d.screenshot(os.path.join(d.tmp, "clock.png"))
+            crop = os.path.join(d.tmp, "clock.ppm")
+            subprocess.run(["convert", shot, "-crop", "241x17+%d+%d" % (g["X"], top), "+repage",
+                            "-depth", "8", crop], check=True, timeout=60)
+            return read_ppm(crop)[2]
+        first = clock_line()
+        d._wait_for(lambda: clock_line() != first, 10, "the clock line to change")
         self.assertRunning()
 
 
@@ -146,6 +162,20 @@ def read_ppm(path):
         data = f.read()
     m = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)
     return int(m.group(1)), int(m.group(2)), data[m.end():]
+
+
+def code_kib(pid, name):
+    """Resident kibibytes of the process's code from files whose path holds
+    `name`."""
+    total, counting = 0, False
+    with open("/proc/%d/smaps" % pid) as f:
+        for line in f:
+            fields = line.split()
+            if "-" in fields[0] and not fields[0].endswith(":"):
+                counting = len(fields) >= 6 and fields[1] == "r-xp" and name in fields[5]
+            elif counting and fields[0] == "Rss:":
+                total += int(fields[1])
+    return total
 
 
 def shape_extents(d, wid):

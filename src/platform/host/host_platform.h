@@ -12,18 +12,26 @@
 #include "timers.h"
 #include "tray_icon.h"
 #include "window_functions.h"
+#include "working_set.h"
+
+#include <QObject>
+#include <QTimer>
 
 namespace platform {
 
 class HostPlatform {
 public:
-    HostPlatform() : shell_(messages_) {}
+    HostPlatform() : shell_(messages_)
+    {
+        QTimer::singleShot(kReleaseStartPagesMs, &context_, &releaseStartPages);
+    }
     Platform platform()
     {
         return Platform{messages_, shell_, clock_, folder_, timers_, tray_, windows_, program_, pictures_, files_, internet_};
     }
 
 private:
+    QObject context_;
     HostMessageBox messages_;
     HostShell shell_;
     HostClock clock_;
