@@ -1,7 +1,7 @@
 # Debian packages the scripts need, and a helper that installs the missing
 # ones. Sourced by run.sh and test.sh.
 
-RUN_PACKAGES=(qt6-base-dev libgif-dev libxcb1-dev libcurl4-openssl-dev cmake g++ make fonts-wqy-microhei)
+RUN_PACKAGES=(qt6-base-dev libgif-dev libxcb1-dev libcurl4-openssl-dev libfontconfig-dev cmake g++ make fonts-wqy-microhei)
 # The Windows build (tools/windows/build.sh), besides RUN_PACKAGES: the cross
 # compiler in the thread model Qt 6 needs, Qt's moc, rcc and uic for this
 # machine, and ninja.
