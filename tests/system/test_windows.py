@@ -172,8 +172,8 @@ class WindowsProgramTest(DesktopTestCase):
         clicks = [(control, "cmd.exe /c shutdown -s -t %d" % seconds) for control, _, seconds in PRESETS]
         clicks.append(("取消快捷按钮关机", "cmd.exe /c shutdown -a"))
         for control, line in clicks:
-            d.click(control)
             expected.append(line)
+            d.click_until_started(control, len(expected))
             recorded = d.wait_recorded(self.work, len(expected))
         # In the order of the clicks; each cmd.exe then runs on its own.
         self.assertEqual(d.started_lines(), expected)

@@ -207,6 +207,21 @@ class WineDesktop(Desktop):
         lines = re.findall(r'CreateProcessInternalW app \(null\) cmdline L"(cmd\.exe[^"]*)"', text)
         return [line.replace("\\\\", "\\") for line in lines]
 
+    def click_until_started(self, control, count, tries=3):
+        """Click `control` until the program has handed `count` lines in all
+        to CreateProcessW. On a busy machine Wine now and then lets a click
+        go by: a line's console has just taken the focus, and no line starts
+        from it. A click that lands shows in the trace at once, long before
+        its line has run."""
+        for _ in range(tries):
+            self.click(control)
+            try:
+                return self._wait_for(lambda: len(self.started_lines()) >= count, CMD_TIMEOUT,
+                                      "line %d handed to CreateProcessW" % count, interval=0.1)
+            except DesktopError:
+                continue
+        raise DesktopError("%s started no line in %d clicks" % (control, tries))
+
     def recorded(self, folder):
         """What the recording shutdown.exe in `folder` was started with."""
         path = os.path.join(folder, "shutdown-calls.txt")
