@@ -85,12 +85,12 @@ void readBuiltInPictureAhead(const QString& name)
     // font database was being filled crashed the program (Qt 6.4, under
     // Wine): there each picture is read when its window is made.
     Q_UNUSED(name);
-    return;
-#endif
+#else
     if (readAhead().count(name))
         return;
     const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
     readAhead().emplace(name, std::async(std::launch::async, readBuiltIn, builtInPath(name), ratio));
+#endif
 }
 
 QIcon builtInIcon(const QString& stem)
