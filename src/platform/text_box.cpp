@@ -20,10 +20,16 @@ int typedCode(const QKeyEvent& event)
     case Qt::Key_Escape: return 27;
     default: break;
     }
-    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return -1; // a shortcut, not typing
     const QString text = event.text();
     if (text.isEmpty() || text.at(0).category() == QChar::Other_Control)
+        return -1;
+    // Control with a key is a shortcut of the box (copy, paste, select all),
+    // which types nothing. Alt or Meta with a key that no menu took is
+    // typing all the same: Qt's line edit would insert its character
+    // (Alt+A an "a", Alt+- a "-"). Control and Alt together is AltGr on
+    // Windows, which types.
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    if ((modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier))
         return -1;
     return text.at(0).unicode();
 }

@@ -188,7 +188,7 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
 <busconfig>
   <type>session</type>
   <keep_umask/>
-  <listen>unix:dir=%s</listen>
+  <listen>unix:path=%s</listen>
   <auth>EXTERNAL</auth>
   <policy context="default">
     <allow send_destination="*" eavesdrop="true"/>
@@ -508,18 +508,23 @@ class Desktop:
 
     # ---------------------------------------------------------------- D-Bus
 
-    def _bus_daemon(self, label):
+    def _bus_daemon(self, label, socket="socket"):
+        """A bus daemon at `socket` in a folder of its own; its address, as
+        a machine's would be given (without the daemon's guid, which
+        changes when it is started again)."""
         busdir = os.path.join(self.tmp, label)
-        os.mkdir(busdir, 0o700)
         conf = os.path.join(self.tmp, label + ".conf")
+        if not os.path.isdir(busdir):
+            os.mkdir(busdir, 0o700)
         with open(conf, "w") as f:
-            f.write(BUS_CONFIG % busdir)
+            f.write(BUS_CONFIG % os.path.join(busdir, socket))
         proc = self._spawn(label, ["dbus-daemon", "--nofork",
                                    "--config-file=" + conf,
                                    "--print-address=1"],
                            stdout=subprocess.PIPE)
         address = self._read_line(proc.stdout.fileno(), START_TIMEOUT,
                                   "the %s address" % label)
+        address = re.sub(r",guid=[0-9a-f]+", "", address)
         _say("%s at %s" % (label, address))
         return address
 
@@ -630,11 +635,12 @@ class Desktop:
         getattr(dbus.Interface(obj, "org.kde.StatusNotifierItem"), method)(
             dbus.Int32(0), dbus.Int32(0))
 
-    def _start_logind(self):
+    def _start_logind(self, address=None):
         self.mock_log = os.path.join(self.tmp, "logind.log")
         self._spawn("logind", [PYTHON, "-m", "dbusmock", "--system",
                                "--template", "logind",
-                               "--logfile", self.mock_log])
+                               "--logfile", self.mock_log],
+                    env=self.env(DBUS_SYSTEM_BUS_ADDRESS=address or self.system_bus_address))
         self._wait_for(lambda: self._bus.name_has_owner(LOGIN1_NAME),
                        START_TIMEOUT, "the mock logind")
         obj = self._bus.get_object(LOGIN1_NAME, LOGIN1_PATH)
@@ -660,6 +666,33 @@ class Desktop:
 
     def system_bus(self):
         return self._bus
+
+    def stop_system_bus(self):
+        """The system bus's daemon ends, and logind with it."""
+        for label in ("logind", "monitor", "system-bus"):
+            for entry in [e for e in self._procs if e[0] == label]:
+                self._kill_group(*entry)
+                if entry[1].stdout is not None:
+                    entry[1].stdout.close()
+                self._procs.remove(entry)
+        if self._bus is not None:
+            self._bus.close()
+        self._bus = self._mock = None
+        socket = os.path.join(self.tmp, "system-bus", "socket")
+        if os.path.exists(socket):
+            os.unlink(socket)
+
+    def start_system_bus(self):
+        """The system bus's daemon again, at the same address, with the
+        logind it had: as a machine's comes up, logind is on it (with its
+        properties) by the time anyone else can connect."""
+        address = self._bus_daemon("system-bus", "socket.new")
+        self._bus = dbus.bus.BusConnection(address)
+        self._log_offset = 0
+        if self.logind in ("mock", "refuse"):
+            self._start_logind(address)
+        folder = os.path.join(self.tmp, "system-bus")
+        os.rename(os.path.join(folder, "socket.new"), os.path.join(folder, "socket"))
 
     def hang_bus(self, label, hang=True):
         """Stop a bus daemon ("system-bus", "session-bus") or the X server

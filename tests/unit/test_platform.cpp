@@ -260,6 +260,11 @@ void TestPlatform::noticeTextsNameTheActionAndLocalTime()
     QCOMPARE(warningText(shutdown, now), warning);
     QCOMPARE(cancelledText(shutdown, now), cancelled);
     QCOMPARE(cancelledText(std::nullopt, now), QStringLiteral("关机已取消"));
+    // The program's own, taken back or replaced by someone else.
+    const QString was = cancelled.chopped(3); // "原定于 21:45 的关机"
+    QCOMPARE(changedElsewhereText(shutdown, std::nullopt, now), was + QStringLiteral("已被其他程序取消"));
+    const PendingShutdown other{QStringLiteral("reboot"), usec(QStringLiteral("2026-03-05T21:00:30"))};
+    QCOMPARE(changedElsewhereText(shutdown, other, now), was + QStringLiteral("已被其他程序替换\n将于 21:00:30 重启"));
 }
 
 void TestPlatform::startLineOpensOnePlainAddress_data()
@@ -420,7 +425,23 @@ void TestPlatform::textBoxKeyFilterSeesTypedCharactersOnly()
     QCOMPARE(codes, QList<int>({8, 13}));
     QCOMPARE(box.text(), QStringLiteral("4"));
 
+    // Alt or Meta with a key that no menu took types its character, which
+    // the filter sees like any other; Control with a key is the box's own.
+    codes.clear();
+    QTest::keyClick(&box, 'a', Qt::AltModifier);
+    QTest::keyClick(&box, '-', Qt::AltModifier);
+    QTest::keyClick(&box, 'b', Qt::MetaModifier);
+    QTest::keyClick(&box, '5', Qt::AltModifier);
+    QCOMPARE(codes, QList<int>({'a', '-', 'b', '5'}));
+    QCOMPARE(box.text(), QStringLiteral("45"));
+    codes.clear();
+    QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&box, Qt::Key_Backspace);
+    QCOMPARE(codes, QList<int>({8}));
+    QCOMPARE(box.text(), QString());
+
     // Editing keys type nothing and keep working.
+    box.setText(QStringLiteral("4"));
     codes.clear();
     QTest::keyClick(&box, Qt::Key_Home);
     QTest::keyClick(&box, Qt::Key_Delete);

@@ -115,7 +115,7 @@ bool busAnswers(QDBusConnection::BusType, std::chrono::milliseconds) { return tr
 void subscribe(QDBusConnection bus, const std::vector<Bus::Signal>& wanted)
 {
     for (const Bus::Signal& s : wanted)
-        bus.connect(QString(), s.path, s.interface, s.name, s.receiver, s.slot);
+        bus.connect(s.service, s.path, s.interface, s.name, s.arguments, QString(), s.receiver, s.slot);
 }
 
 } // namespace
@@ -136,23 +136,22 @@ QString Bus::busName() const
 
 void Bus::whenConnected(Then then)
 {
-    if (state_ == State::Done) {
+    if (state_ == State::Done && usable()) {
         then(bus_, why_);
         return;
     }
     waiting_.push_back(std::move(then));
-    if (state_ == State::NotAsked)
-        connectNow();
+    if (state_ != State::Connecting)
+        connectNow(); // the first time, or again: the bus was not there, or went away
     else if (!timeout_.isActive())
         timeout_.start(); // an earlier wait gave up; this one gets its own time
 }
 
 void Bus::listen(const Signal& signal)
 {
-    if (state_ == State::NotAsked) {
-        signals_.push_back(signal);
-        return;
-    }
+    signals_.push_back(signal);
+    if (state_ == State::NotAsked)
+        return; // the first connection subscribes it
     // The connecting thread has gone with its list: subscribe on a thread
     // of this one's own once the bus is there.
     whenConnected([signal](std::optional<QDBusConnection> bus, const QString&) {
@@ -165,10 +164,13 @@ void Bus::connectNow()
 {
     state_ = State::Connecting;
     timeout_.start();
+    const QString name = QStringLiteral("vesperon-%1-%2")
+                             .arg(type_ == QDBusConnection::SystemBus ? u"system" : u"session")
+                             .arg(++attempts_);
     // The thread may outlive us when the bus never answers: it holds only a
     // guarded pointer, and the program's end takes it away with the rest.
     QPointer<Bus> self(this);
-    std::thread([self, type = type_, wanted = std::exchange(signals_, {})] {
+    std::thread([self, type = type_, name, before = std::exchange(lastName_, name), wanted = signals_] {
         // Qt connects a bus on a thread of its own, holding a lock that every
         // use of any bus in the program waits for: a daemon that is hung
         // would stop them all, the user-interface thread's included (Qt's
@@ -177,8 +179,9 @@ void Bus::connectNow()
         using namespace std::chrono_literals;
         while (!busAnswers(type, 2s))
             std::this_thread::sleep_for(1s);
-        const QDBusConnection bus =
-            type == QDBusConnection::SystemBus ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
+        if (!before.isEmpty())
+            QDBusConnection::disconnectFromBus(before); // lost, or never made
+        const QDBusConnection bus = QDBusConnection::connectToBus(type, name);
         if (bus.isConnected())
             subscribe(bus, wanted);
         QMetaObject::invokeMethod(
@@ -203,6 +206,9 @@ void Bus::connected(const QDBusConnection& bus)
     }
     for (Then& then : std::exchange(waiting_, {}))
         then(bus_, why_);
+    if (bus_ && attempts_ > 1)
+        for (const auto& then : again_)
+            then();
 }
 
 void Bus::giveUp(const QString& why)

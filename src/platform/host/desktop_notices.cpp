@@ -76,7 +76,8 @@ DesktopNotices::DesktopNotices(Bus& sessionBus) : bus_(sessionBus)
     qDBusRegisterMetaType<NoticeImage>();
     // A notice the user closed (or the server let expire) is no longer there
     // to be replaced.
-    bus_.listen({kPath, kInterface, QStringLiteral("NotificationClosed"), this, SLOT(closedByServer(uint, uint))});
+    bus_.listen({QString(), kPath, kInterface, QStringLiteral("NotificationClosed"), {}, this,
+                 SLOT(closedByServer(uint, uint))});
 }
 
 void DesktopNotices::show(const DesktopNotice& notice) { request({false, notice}); }

@@ -40,6 +40,15 @@ QString reasonFor(const QDBusError& error)
     return QStringLiteral("系统拒绝了请求");
 }
 
+// A schedule that could not go out in time.
+const QString kLateReason = QStringLiteral("系统总线没有及时应答");
+QString lateDetail()
+{
+    return QStringLiteral("not sent: it could not reach systemd-logind within %1 s of the click, and a late"
+                          " call would shorten the time asked for")
+        .arg(HostShell::kLatestScheduleMs / 1000);
+}
+
 // A polkit password dialog may stay open a while; do not give up on the call
 // before the user had time to answer it.
 constexpr int kLogindCallTimeoutMs = 5 * 60 * 1000;
@@ -58,35 +67,126 @@ void HostShell::run(const QString& commandLine, int /*windowStyle: no window her
         writeErrorLine(QStringLiteral("refused command line \"%1\": %2").arg(commandLine, why));
         return;
     }
-
-    // The time is the click's, whenever the bus takes the call.
+    // The time is the click's: the delay counts from the moment the user
+    // asked, not from whenever the bus takes the call.
     const std::uint64_t now = wallClockUsec();
-    const QDBusMessage message = logindCall(*request, now);
-    const QString what = whatFailed(*request);
-    systemBus_.whenConnected([this, message, what, request = *request, now](std::optional<QDBusConnection> bus,
-                                                                          const QString& why) {
+    calls_.push_back({*request, logindCall(*request, now), now, bootClockMs()});
+    sendNext();
+}
+
+std::int64_t HostShell::lateMs(const Call& call) const
+{
+    // On both clocks: the wall clock may have been set forward meanwhile
+    // (which brings the time the call names nearer), the machine may have
+    // slept (which the wall clock counts, and the monotonic one would not).
+    const std::int64_t wall = (std::int64_t(wallClockUsec()) - std::int64_t(call.clickUsec)) / 1000;
+    return std::max(wall, bootClockMs() - call.clickBootMs);
+}
+
+void HostShell::sendNext()
+{
+    if (sending_ || calls_.empty())
+        return;
+    sending_ = true;
+    const std::uint64_t token = ++token_;
+    const Call& call = calls_.front();
+    const bool schedule = call.request.kind == ShutdownRequest::Kind::Schedule;
+    // A cancel is welcome whenever it comes; a schedule has its time.
+    if (schedule) {
+        late_.start(int(std::max<std::int64_t>(0, kLatestScheduleMs - lateMs(call))));
+    }
+    systemBus_.whenConnected([this, token, schedule](std::optional<QDBusConnection> bus, const QString& why) {
+        if (token != token_)
+            return; // given up meanwhile
         if (!bus) {
-            reportFailure(what, QStringLiteral("无法连接系统总线"), why);
+            failed(token, calls_.front(), QStringLiteral("无法连接系统总线"), why);
             return;
         }
-        const QDBusPendingCall call = bus->asyncCall(message, kLogindCallTimeoutMs);
-        auto* watcher = new QDBusPendingCallWatcher(call, &context_);
-        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &context_,
-                         [this, what, request, now](QDBusPendingCallWatcher* finished) {
-                             finished->deleteLater();
-                             if (!finished->isError()) {
-                                 accepted(request, now, finished->reply());
-                                 return;
-                             }
-                             const QDBusError error = finished->error();
-                             reportFailure(what, reasonFor(error),
-                                           error.name() + QStringLiteral(": ") + error.message());
-                         });
+        if (schedule)
+            sendSchedule(*bus, token);
+        else {
+            send(*bus, calls_.front());
+            done(token);
+        }
     });
+}
+
+void HostShell::sendSchedule(QDBusConnection bus, std::uint64_t token)
+{
+    // Only through a bus that answers now: a daemon held up while the call
+    // sits in its queue would hand it to logind late. logind's peer answers
+    // a ping at once, without asking polkit.
+    const std::int64_t left = kLatestScheduleMs - lateMs(calls_.front());
+    if (left <= 0) {
+        failed(token, calls_.front(), kLateReason, lateDetail());
+        return;
+    }
+    const QDBusMessage ping = QDBusMessage::createMethodCall(kLogindService, kLogindPath,
+                                                             QStringLiteral("org.freedesktop.DBus.Peer"),
+                                                             QStringLiteral("Ping"));
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(ping, int(left)), &context_);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &context_,
+                     [this, token, bus](QDBusPendingCallWatcher* finished) {
+                         finished->deleteLater();
+                         if (token != token_)
+                             return;
+                         const Call& call = calls_.front();
+                         if (finished->isError()) {
+                             const QDBusError error = finished->error();
+                             failed(token, call, reasonFor(error), error.name() + QStringLiteral(": ") + error.message());
+                             return;
+                         }
+                         if (lateMs(call) >= kLatestScheduleMs) {
+                             failed(token, call, kLateReason, lateDetail());
+                             return;
+                         }
+                         send(bus, call);
+                         done(token);
+                     });
+}
+
+void HostShell::send(QDBusConnection bus, const Call& call)
+{
+    const QDBusPendingCall pending = bus.asyncCall(call.message, kLogindCallTimeoutMs);
+    auto* watcher = new QDBusPendingCallWatcher(pending, &context_);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &context_,
+                     [this, call](QDBusPendingCallWatcher* finished) {
+                         finished->deleteLater();
+                         if (!finished->isError()) {
+                             accepted(call.request, call.clickUsec, finished->reply());
+                             return;
+                         }
+                         const QDBusError error = finished->error();
+                         reportFailure(whatFailed(call.request), reasonFor(error),
+                                       error.name() + QStringLiteral(": ") + error.message());
+                     });
+}
+
+void HostShell::done(std::uint64_t token)
+{
+    if (token != token_)
+        return;
+    ++token_; // whatever of this call is still on its way is stale now
+    late_.stop();
+    calls_.pop_front();
+    sending_ = false;
+    sendNext();
+}
+
+void HostShell::failed(std::uint64_t token, const Call& call, const QString& reason, const QString& detail)
+{
+    const ShutdownRequest request = call.request; // `call` goes with the queue's front
+    done(token);
+    reportFailure(whatFailed(request), reason, detail);
 }
 
 HostShell::HostShell(MessageBox& notices) : notices_(notices)
 {
+    late_.setSingleShot(true);
+    QObject::connect(&late_, &QTimer::timeout, &context_, [this] {
+        if (sending_ && !calls_.empty())
+            failed(token_, calls_.front(), kLateReason, lateDetail());
+    });
     QTimer::singleShot(kFollowAfterStartMs, &context_, [this] { warnings(); });
 }
 

@@ -4,6 +4,8 @@
 
 #include <chrono>
 
+#include <time.h>
+
 namespace platform {
 
 namespace {
@@ -83,6 +85,13 @@ std::uint64_t wallClockUsec()
 {
     using namespace std::chrono;
     return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+std::int64_t bootClockMs()
+{
+    timespec now {};
+    ::clock_gettime(CLOCK_BOOTTIME, &now);
+    return std::int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
 } // namespace platform

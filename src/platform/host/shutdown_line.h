@@ -44,5 +44,8 @@ QDBusMessage logindCall(const ShutdownRequest& request, std::uint64_t nowUsec);
 
 // Wall-clock time (CLOCK_REALTIME) in microseconds since the epoch.
 std::uint64_t wallClockUsec();
+// Milliseconds on a clock that goes on while the machine sleeps
+// (CLOCK_BOOTTIME) and is never set.
+std::int64_t bootClockMs();
 
 } // namespace platform

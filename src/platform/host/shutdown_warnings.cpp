@@ -30,6 +30,8 @@ constexpr std::uint64_t kSecondsShownUsec = 120 * kSecondUsec;
 
 const QString kProperty = QStringLiteral("ScheduledShutdown");
 const QString kPropertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString kBusService = QStringLiteral("org.freedesktop.DBus");
+const QString kBusPath = QStringLiteral("/org/freedesktop/DBus");
 
 // logind does not signal changes of ScheduledShutdown (the property is
 // marked EmitsChangedSignal "false"). It keeps the pending shutdown in a file
@@ -153,6 +155,16 @@ QString cancelledText(const std::optional<PendingShutdown>& shutdown, std::uint6
            + actionName(shutdown->type) + QStringLiteral("已取消");
 }
 
+QString changedElsewhereText(const PendingShutdown& was, const std::optional<PendingShutdown>& now,
+                             std::uint64_t nowUsec)
+{
+    const QString lead = after(QStringLiteral("原定于"), whenText(was.usec, nowUsec)) + QStringLiteral(" 的")
+                         + actionName(was.type);
+    if (!now)
+        return lead + QStringLiteral("已被其他程序取消");
+    return lead + QStringLiteral("已被其他程序替换\n") + scheduledText(*now, nowUsec);
+}
+
 // A moment on the wall clock (CLOCK_REALTIME): unlike a timer on the
 // monotonic clock it comes on time after the machine slept through it
 // (at once on waking), and it rings when the clock is set, so that what
@@ -232,8 +244,15 @@ ShutdownWarnings::ShutdownWarnings(Bus& systemBus, Bus& sessionBus)
     connect(&files_, &QFileSystemWatcher::directoryChanged, this, &ShutdownWarnings::filesChanged);
 
     // A logind (or a stand-in) that does signal its changes is heard at once.
-    systemBus_.listen({kLogindPath, kPropertiesInterface, QStringLiteral("PropertiesChanged"), this,
+    systemBus_.listen({QString(), kLogindPath, kPropertiesInterface, QStringLiteral("PropertiesChanged"), {}, this,
                        SLOT(propertiesChanged(QString, QVariantMap, QStringList))});
+    // logind started again (after a crash or an update) may have lost what
+    // was pending, or brought it back.
+    systemBus_.listen({kBusService, kBusPath, kBusService, QStringLiteral("NameOwnerChanged"), {kLogindService}, this,
+                       SLOT(logindOwnerChanged(QString, QString, QString))});
+    // A system bus that went away and came back: what was read before may
+    // be out of date.
+    systemBus_.whenConnectedAgain([this] { reread(); });
     watchFiles();
     reread();
 }
@@ -259,7 +278,22 @@ void ShutdownWarnings::filesChanged(const QString& path)
 {
     if (path == kRunFolder || !QFileInfo(kScheduleFolder).isDir())
         watchFiles();
-    rereadSoon_.start();
+    rereadSoon();
+}
+
+void ShutdownWarnings::rereadSoon()
+{
+    // Not put off again by each hint of a burst: a flood of them (anyone on
+    // the system bus may send PropertiesChanged) cannot keep the property
+    // from being read.
+    if (!rereadSoon_.isActive())
+        rereadSoon_.start();
+}
+
+void ShutdownWarnings::logindOwnerChanged(const QString& name, const QString&, const QString&)
+{
+    if (name == kLogindService)
+        rereadSoon();
 }
 
 void ShutdownWarnings::propertiesChanged(const QString& interface, const QVariantMap& changed,
@@ -268,7 +302,7 @@ void ShutdownWarnings::propertiesChanged(const QString& interface, const QVarian
     // Any sender may send this signal: it only makes the property be read
     // again from logind itself.
     if (interface == kLogindManager && (changed.contains(kProperty) || invalidated.contains(kProperty)))
-        rereadSoon_.start();
+        rereadSoon();
 }
 
 void ShutdownWarnings::reread()
@@ -286,7 +320,7 @@ void ShutdownWarnings::reread()
                                                           QStringLiteral("Get"));
         get << kLogindManager << kProperty;
         auto* watcher = new QDBusPendingCallWatcher(bus->asyncCall(get), this);
-        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, changesBefore](QDBusPendingCallWatcher* done) {
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, changesBefore, bus = *bus](QDBusPendingCallWatcher* done) {
             done->deleteLater();
             // The program scheduled or cancelled meanwhile: this answer may
             // be from before that, and what the program did is known.
@@ -296,7 +330,11 @@ void ShutdownWarnings::reread()
             }
             const QDBusPendingReply<QDBusVariant> reply = *done;
             if (reply.isError()) {
-                check(); // no logind (any more): go by what is known
+                // No logind (any more): go by what is known. The bus itself
+                // gone: connect again later, it may come back.
+                if (!bus.isConnected())
+                    retry_.start();
+                check();
                 return;
             }
             seen(readScheduledShutdown(reply.value().variant()));
@@ -310,8 +348,21 @@ void ShutdownWarnings::seen(const std::optional<PendingShutdown>& pending)
         check();
         return;
     }
-    pending_ = pending;
+    const std::optional<PendingShutdown> was = std::exchange(pending_, pending);
     const std::uint64_t now = wallClockUsec();
+    // The program's own schedule, before its time, is what the user asked
+    // for: someone else took it back or put another in its place. Someone
+    // who clicked "2小时关机" and left must not find the machine still on,
+    // or restarted instead, without a word.
+    const bool oursChanged = ours_ && was == ours_ && shutdownStage(ours_->usec, now) != ShutdownStage::Due;
+    ours_.reset();
+    if (oursChanged && (!pending_ || shutdownStage(pending_->usec, now) != ShutdownStage::Due)) {
+        told_ = pending_ ? shutdownStage(pending_->usec, now) : ShutdownStage::Due;
+        notices_.show({changedElsewhereText(*was, pending_, now), DesktopNotice::Urgency::Critical});
+        showing_ = pending_.has_value();
+        arm();
+        return;
+    }
     if (!pending_ || shutdownStage(pending_->usec, now) == ShutdownStage::Due) {
         // Cancelled (from a terminal, by another program), done, or a time
         // already past: the notice about it goes.
@@ -331,6 +382,7 @@ void ShutdownWarnings::scheduledHere(const QString& type, std::uint64_t usec)
 {
     ++changes_;
     const std::optional<PendingShutdown> pending = pendingShutdown(type, usec);
+    ours_ = pending;
     if (!pending || pending == pending_)
         return; // already told
     pending_ = pending;
@@ -341,6 +393,7 @@ void ShutdownWarnings::scheduledHere(const QString& type, std::uint64_t usec)
 void ShutdownWarnings::cancelledHere(bool cancelled)
 {
     ++changes_;
+    ours_.reset();
     const std::optional<PendingShutdown> was = std::exchange(pending_, std::nullopt);
     arm();
     if (cancelled)

@@ -6,7 +6,10 @@
 //  - at once, when a shutdown or restart is scheduled: when it will happen;
 //  - 10 minutes and again 1 minute before it (the last one critical);
 //  - when the program's own cancel took one back, that it was cancelled;
-// and takes its notice away when the shutdown is cancelled elsewhere.
+//  - when one the program scheduled was cancelled or replaced by anyone else
+//    (`shutdown -c`, another program's schedule, logind losing it), that the
+//    computer will now not go down at the time the user asked for;
+// and takes its notice away when someone else's shutdown is cancelled.
 
 #include "bus.h"
 #include "desktop_notices.h"
@@ -53,6 +56,10 @@ QString scheduledText(const PendingShutdown& shutdown, std::uint64_t nowUsec);
 QString warningText(const PendingShutdown& shutdown, std::uint64_t nowUsec);
 // The cancellation, naming what was cancelled when that is known.
 QString cancelledText(const std::optional<PendingShutdown>& shutdown, std::uint64_t nowUsec);
+// A shutdown the program scheduled, cancelled by someone else, or replaced
+// by `now` when that is given.
+QString changedElsewhereText(const PendingShutdown& was, const std::optional<PendingShutdown>& now,
+                             std::uint64_t nowUsec);
 
 class WallClockAlarm;
 
@@ -70,11 +77,13 @@ public:
 
 private slots:
     void propertiesChanged(const QString& interface, const QVariantMap& changed, const QStringList& invalidated);
+    void logindOwnerChanged(const QString& name, const QString& before, const QString& after);
 
 private:
     void watchFiles();
     void filesChanged(const QString& path);
     void reread();
+    void rereadSoon();
     void seen(const std::optional<PendingShutdown>& pending);
     void announce(std::uint64_t nowUsec);
     void check();
@@ -83,12 +92,13 @@ private:
     Bus& systemBus_;
     DesktopNotices notices_;
     std::optional<PendingShutdown> pending_;
+    std::optional<PendingShutdown> ours_;     // what the program itself scheduled, while pending
     ShutdownStage told_ = ShutdownStage::Far; // the nearest stage the user was told of
     bool showing_ = false;                    // the notice shown is about pending_
     std::uint64_t changes_ = 0;               // the program's own schedules and cancels
     std::unique_ptr<WallClockAlarm> alarm_;
     QFileSystemWatcher files_;
-    QTimer rereadSoon_; // gathers the hints that come in a burst into one read
+    QTimer rereadSoon_; // gathers the hints that come in a burst into one read, at most 50 ms late
     QTimer poll_;       // only where no hint can come
     QTimer retry_;      // after the system bus could not be reached
 };
