@@ -6,6 +6,7 @@
 #include "platform/command_button.h"
 #include "platform/design.h"
 #include "platform/menu_bar.h"
+#include "platform/option_button.h"
 #include "platform/twips.h"
 #include "schedule/shutdown_commands.h"
 #include "skins/skin_store.h"
@@ -114,8 +115,10 @@ void MainWindow::buildControls()
 
     Frame2 = place(new QGroupBox(QStringLiteral("选择模式"), client), "Frame2", twipsRect(2160, 120, 1455, 855));
     fillBackground(Frame2, platform::systemColour(15));
-    Option1 = place(new QRadioButton(QStringLiteral("关机"), Frame2), "Option1", twipsRect(120, 240, 1095, 255));
-    Option2 = place(new QRadioButton(QStringLiteral("重启"), Frame2), "Option2", twipsRect(120, 480, 975, 375));
+    // Chosen also when the keyboard brings the focus to it, as the system the
+    // program was made for does: Tab to "关机" then "开始计时" counts.
+    Option1 = place(new platform::OptionButton(QStringLiteral("关机"), Frame2), "Option1", twipsRect(120, 240, 1095, 255));
+    Option2 = place(new platform::OptionButton(QStringLiteral("重启"), Frame2), "Option2", twipsRect(120, 480, 975, 375));
 
     auto button = [this](const char* name, const char* caption, const QRect& rect) {
         return place(new platform::CommandButton(QString::fromUtf8(caption), client), name, rect);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/fresh_keys.h"
 #include "label.h"
 
 #include <functional>
@@ -31,7 +32,7 @@ protected:
 
 private:
     bool pressed_ = false;
-    quint64 focusedSince_ = 0;
+    FreshKeys::Moment focusedSince_;
 };
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/fresh_keys.h"
+
 #include <QPushButton>
 
 namespace platform {
@@ -21,7 +23,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
-    quint64 focusedSince_ = 0; // the window system's time when the focus came
+    FreshKeys::Moment focusedSince_; // when the focus came
     bool pressedByKey_ = false; // Space went down on us afresh
 };
 

@@ -21,12 +21,18 @@ ERROR_TITLE = "^错误$"
 
 class CountdownTest(DesktopTestCase):
 
-    def _countdown(self, option, kind, seconds=3, typed=None, notifications=False):
+    def _countdown(self, option, kind, seconds=3, typed=None, notifications=False, keys=None):
+        """The count from a click on `option` and on 开始计时, or from
+        `keys` pressed after typing, which end with the start."""
         d = self.start_desktop(monitor=True, notifications=notifications)
         d.set_seconds(typed if typed is not None else str(seconds))
-        d.click(option)
-        self.save_shot("%s-ready.png" % self._testMethodName, window=d.main_window)
-        t0 = d.click("开始计时")
+        if keys:
+            d.key(*keys)
+            t0 = time.time()
+        else:
+            d.click(option)
+            self.save_shot("%s-ready.png" % self._testMethodName, window=d.main_window)
+            t0 = d.click("开始计时")
         calls = d.wait_calls("ScheduleShutdown", 1, timeout=seconds + 15)
         self.assertEqual(len(calls), 1, "no ScheduleShutdown after the countdown\n"
                          + d.describe())
@@ -72,6 +78,15 @@ class CountdownTest(DesktopTestCase):
     def test_non_digits_dropped(self):
         """Letters typed into the seconds box are dropped: "a2b" counts 2 s."""
         self._countdown("关机", "poweroff", seconds=2, typed="a2b")
+
+    def test_keyboard_only(self):
+        """From the keyboard alone: Alt with a letter or a sign types nothing
+        into the box, and Tab onto 关机 chooses it, as a click does. "2",
+        Alt+A, Alt+-, Alt+B, Tab (开始计时), Tab (关机), Shift+Tab, Return
+        counts 2 s."""
+        d, _ = self._countdown(None, "poweroff", seconds=2, keys=[
+            "alt+a", "alt+minus", "alt+b", "Tab", "Tab", "shift+Tab", "Return"])
+        self.assertEqual(d.search(ERROR_TITLE), [])
 
     def test_stopped_program_keeps_to_the_clock(self):
         """Stopped (SIGSTOP) for 5 s in the middle of an 8-second count, as

@@ -13,7 +13,7 @@
 class Keyboard {
 public:
     // Times start ahead of any event the application has seen.
-    explicit Keyboard(QWindow* window) : window_(window), time_(platform::FreshKeys::instance().now() + 1000) {}
+    explicit Keyboard(QWindow* window) : window_(window), time_(platform::FreshKeys::instance().now().time + 1000) {}
 
     void setWindow(QWindow* window) { window_ = window; }
 

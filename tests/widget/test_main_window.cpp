@@ -404,6 +404,16 @@ void TestMainWindow::heldKeysPressNoButton()
     QTest::mouseRelease(main_->Command7, Qt::LeftButton, {}, QPoint(-10, -10));
     keyboard.release(Qt::Key_Space, " ");
     QCOMPARE(fake_->shell.commands.size(), 5);
+
+    // Weeks with no input at all (hidden in the tray, brought back by a
+    // StatusNotifier host, which sends no mouse event): the window system's
+    // 32-bit time has gone more than half its circle past the moment the
+    // focus came, and a key pressed then is fresh all the same.
+    platform::FreshKeys& keys = platform::FreshKeys::instance();
+    const platform::FreshKeys::Moment weeksAgo{keys.now().time, 0};
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    press.setTimestamp(weeksAgo.time + (quint64(1) << 31) + 1000);
+    QVERIFY(keys.isFreshSince(press, weeksAgo));
 }
 
 void TestMainWindow::shutDownNowAsksFirst()

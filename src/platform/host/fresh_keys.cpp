@@ -1,6 +1,7 @@
 #include "fresh_keys.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPointer>
 
@@ -8,9 +9,20 @@ namespace platform {
 
 namespace {
 
-// Window-system times are milliseconds in 32 bits on X11, and wrap after
-// some 49 days of the server's life.
+// Window-system times are milliseconds in 32 bits, and wrap after some 49
+// days: the later of two is the one less than half the circle ahead.
 bool later(quint64 a, quint64 b) { return qint32(quint32(a) - quint32(b)) > 0; }
+
+// The program's own clock, which neither wraps nor is set.
+qint64 steadyMs()
+{
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
+    return clock.elapsed() + FreshKeys::kLongAgoMs; // a moment of 0 is long ago from the start
+}
 
 bool isKeyEvent(QEvent::Type type)
 {
@@ -51,8 +63,15 @@ bool FreshKeys::eventFilter(QObject*, QEvent* event)
 
 void FreshKeys::observeTime(quint64 time)
 {
-    if (time != 0 && (latest_ == 0 || later(time, latest_)))
+    if (time == 0)
+        return;
+    // After a long quiet (hidden in the tray for weeks) the new time may be
+    // more than half the circle ahead: it is later all the same.
+    const qint64 seen = steadyMs();
+    if (latest_ == 0 || later(time, latest_) || seen - latestSeenMs_ > kLongAgoMs) {
         latest_ = time;
+        latestSeenMs_ = seen;
+    }
 }
 
 void FreshKeys::observe(const QKeyEvent& event)
@@ -73,7 +92,7 @@ void FreshKeys::observe(const QKeyEvent& event)
     observeTime(seen.time);
 }
 
-bool FreshKeys::isFreshSince(const QKeyEvent& press, quint64 since)
+bool FreshKeys::isFreshSince(const QKeyEvent& press, const Moment& since)
 {
     if (press.isAutoRepeat())
         return false;
@@ -82,7 +101,10 @@ bool FreshKeys::isFreshSince(const QKeyEvent& press, quint64 since)
     // The application's filter may not have seen it yet: filters installed
     // later run first.
     observe(press);
-    return !lastIsRepeat_ && (since == 0 || !later(since, press.timestamp()));
+    if (lastIsRepeat_)
+        return false;
+    const bool longAgo = since.time == 0 || steadyMs() - since.seenMs > kLongAgoMs;
+    return longAgo || !later(since.time, press.timestamp());
 }
 
 } // namespace platform

@@ -26,14 +26,25 @@ public:
     // from its first use on.
     static FreshKeys& instance();
 
-    // The window system's time of the latest key or mouse event seen: the
-    // moment to compare later presses with.
-    quint64 now() const { return latest_; }
+    // A moment to compare later presses with: the window system's time of
+    // the latest key or mouse event seen (0 before any), and when that
+    // event was seen, on a clock of the program's own.
+    struct Moment {
+        quint64 time = 0;
+        qint64 seenMs = 0;
+    };
+    Moment now() const { return {latest_, latestSeenMs_}; }
 
     // Whether `press` (a key press or its shortcut override) is a key that
-    // went down after `since`, a time from now(): no repeat of a key held
-    // from before, and pressed no earlier than that moment.
-    bool isFreshSince(const QKeyEvent& press, quint64 since);
+    // went down after `since`: no repeat of a key held from before, and
+    // pressed no earlier than that moment.
+    bool isFreshSince(const QKeyEvent& press, const Moment& since);
+
+    // Window-system times are 32-bit milliseconds (X11, Wayland, Windows)
+    // that wrap after some 49 days: two of them can be told apart only
+    // within half of that. A moment older than this, by the program's own
+    // clock, is before any press.
+    static constexpr qint64 kLongAgoMs = qint64(24) * 3600 * 1000;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,6 +63,7 @@ private:
     KeyEvent last_;          // the latest key event, each seen once
     bool lastIsRepeat_ = false;
     quint64 latest_ = 0;
+    qint64 latestSeenMs_ = 0;
 };
 
 } // namespace platform

@@ -96,7 +96,7 @@ protected:
 
 private:
     QPointer<QWidget> box_;
-    quint64 shownSince_;
+    FreshKeys::Moment shownSince_;
     QSet<int> down_;
 };
 
