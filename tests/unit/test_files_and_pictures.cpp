@@ -3,6 +3,7 @@
 // are found.
 
 #include "platform/host/internet.h"
+#include "platform/host/internet_curl.h"
 #include "platform/host/pictures.h"
 #include "platform/host/program_folder.h"
 #include "platform/host/sequential_files.h"
@@ -16,7 +17,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -79,6 +79,7 @@ private slots:
 
     void programFolder();
     void documentsAreUtf8OrElseGbk();
+    void fetchesOnlyHttpOrNotAtAll();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -212,6 +213,7 @@ void TestFilesAndPictures::hostFilesReadOnlyRegularFiles()
 void TestFilesAndPictures::hostFilesReplaceTheFileWhole()
 {
     QVERIFY(writeFile("skin.txt", QByteArray("\xd0\xc7\xbf\xd5\r\nand a long tail that must go\r\n")));
+    QCOMPARE(::chmod("skin.txt", 0640), 0); // the user's own choice, kept
     HostSequentialFiles files;
     QVERIFY(files.open("skin.txt", FileMode::Output, 1));
     QVERIFY(files.print(1, QStringLiteral("大海")));
@@ -224,6 +226,9 @@ void TestFilesAndPictures::hostFilesReplaceTheFileWhole()
     QFile after("skin.txt");
     QVERIFY(after.open(QIODevice::ReadOnly));
     QCOMPARE(after.readAll(), QByteArray("\xb4\xf3\xba\xa3\r\n"));
+    struct stat info {};
+    QVERIFY(::stat("skin.txt", &info) == 0);
+    QCOMPARE(info.st_mode & 07777, mode_t(0640));
     // No temporary file is left behind.
     QCOMPARE(QDir().entryList(QDir::Files), QStringList({"skin.txt"}));
 }
@@ -376,6 +381,37 @@ void TestFilesAndPictures::documentsAreUtf8OrElseGbk()
     documentText(QByteArray("\xff\xfe\x00\x81", 4));
     QVERIFY(documentText("4.5.0\xd5") != QStringLiteral("4.5.0")); // a UTF-8 lead byte cut off
     QVERIFY(documentText("4.5.0\x81") != QStringLiteral("4.5.0")); // a GBK lead byte cut off
+}
+
+namespace {
+
+// libcurl's option call as a libcurl of some age answers it.
+std::vector<CURLoption> optionsSet;
+bool namesKnown = true, bitsKnown = true;
+CURLcode olderLibcurl(CURL*, CURLoption option, ...)
+{
+    optionsSet.push_back(option);
+    const bool names = option == CURLOPT_PROTOCOLS_STR || option == CURLOPT_REDIR_PROTOCOLS_STR;
+    return (names ? namesKnown : bitsKnown) ? CURLE_OK : CURLE_UNKNOWN_OPTION;
+}
+
+} // namespace
+
+void TestFilesAndPictures::fetchesOnlyHttpOrNotAtAll()
+{
+    // 7.85 and later: the protocols by name.
+    QCOMPARE(limitProtocols(olderLibcurl, nullptr), QString());
+    QCOMPARE(optionsSet, std::vector<CURLoption>({CURLOPT_PROTOCOLS_STR, CURLOPT_REDIR_PROTOCOLS_STR}));
+    // Older: by their bits.
+    optionsSet.clear();
+    namesKnown = false;
+    QCOMPARE(limitProtocols(olderLibcurl, nullptr), QString());
+    QVERIFY(optionsSet.size() >= 2);
+    CURL_IGNORE_DEPRECATION(QCOMPARE(std::vector<CURLoption>(optionsSet.end() - 2, optionsSet.end()),
+                                     std::vector<CURLoption>({CURLOPT_PROTOCOLS, CURLOPT_REDIR_PROTOCOLS}));)
+    // Neither: no fetch at all, rather than one that follows a redirect anywhere.
+    bitsKnown = false;
+    QVERIFY(!limitProtocols(olderLibcurl, nullptr).isEmpty());
 }
 
 QTEST_MAIN(TestFilesAndPictures)

@@ -1,11 +1,11 @@
-#include "internet.h"
+#include "internet_curl.h"
 
 #include "console.h"
+#include "internet.h"
 
 #include <QEventLoop>
 #include <QUrl>
 
-#include <curl/curl.h>
 #include <dlfcn.h>
 
 #include <memory>
@@ -20,6 +20,7 @@ struct Transfer {
     QByteArray body;
     qsizetype headerBytes = 0;
     QString tooLarge; // why the transfer was cut off by us, if it was
+    QString refused;  // why it was not made: libcurl refused an option
     CURLcode result = CURLE_OK;
     long status = 0;
     char error[CURL_ERROR_SIZE] = {};
@@ -50,6 +51,23 @@ size_t onHeader(char*, size_t size, size_t count, void* user)
 }
 
 } // namespace
+
+QString limitProtocols(CurlSetopt setopt, CURL* handle)
+{
+    // HTTP and HTTPS only, redirects included: a redirect to file:// or
+    // another protocol is refused. libcurl 7.85 and later take the names;
+    // older ones (back to 7.19.4) the bits, which the newer still take.
+    if (setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK
+        && setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK)
+        return QString();
+    const long http = CURLPROTO_HTTP | CURLPROTO_HTTPS;
+    CURLcode protocols = CURLE_UNKNOWN_OPTION, redirects = CURLE_UNKNOWN_OPTION;
+    CURL_IGNORE_DEPRECATION(protocols = setopt(handle, CURLOPT_PROTOCOLS, http);
+                            redirects = setopt(handle, CURLOPT_REDIR_PROTOCOLS, http);)
+    if (protocols == CURLE_OK && redirects == CURLE_OK)
+        return QString();
+    return QStringLiteral("this libcurl cannot be limited to HTTP and HTTPS");
+}
 
 // libcurl bounds every part of a reply (a status or header line, all the
 // headers, a chunk's size line) where Qt 6.4's network module lets the
@@ -115,7 +133,15 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
         if (!handle) {
             transfer->result = CURLE_FAILED_INIT;
         } else {
-            const auto setopt = [&](CURLoption option, auto value) { curl.setopt(handle, option, value); };
+            // Each option is checked: a transfer libcurl would make other
+            // than asked for (unbounded, say) is not made at all.
+            const auto setopt = [&](CURLoption option, auto value) {
+                const CURLcode result = curl.setopt(handle, option, value);
+                if (result != CURLE_OK && transfer->refused.isEmpty())
+                    transfer->refused = QStringLiteral("libcurl refused option %1: %2")
+                                            .arg(int(option))
+                                            .arg(QString::fromUtf8(curl.describe(result)));
+            };
             setopt(CURLOPT_URL, encoded.constData());
             setopt(CURLOPT_NOSIGNAL, 1L);
             // The deadline is over the whole transfer: a server that trickles
@@ -123,8 +149,8 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
             setopt(CURLOPT_TIMEOUT_MS, long(kFetchDeadlineMs));
             setopt(CURLOPT_FOLLOWLOCATION, 1L);
             setopt(CURLOPT_MAXREDIRS, 5L);
-            setopt(CURLOPT_PROTOCOLS_STR, "http,https");
-            setopt(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+            if (const QString why = limitProtocols(curl.setopt, handle); !why.isEmpty() && transfer->refused.isEmpty())
+                transfer->refused = why;
             // Compressed replies are welcome; what counts is the size
             // unpacked, so a small bomb is cut off at the limit.
             setopt(CURLOPT_ACCEPT_ENCODING, "");
@@ -136,8 +162,10 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
             setopt(CURLOPT_ERRORBUFFER, transfer->error);
             setopt(CURLOPT_USERAGENT, "vesperon");
             // Proxies as desktop programs take them: http_proxy, no_proxy.
-            transfer->result = curl.perform(handle);
-            curl.getinfo(handle, CURLINFO_RESPONSE_CODE, &transfer->status);
+            if (transfer->refused.isEmpty()) {
+                transfer->result = curl.perform(handle);
+                curl.getinfo(handle, CURLINFO_RESPONSE_CODE, &transfer->status);
+            }
             curl.cleanup(handle);
         }
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
@@ -147,7 +175,7 @@ std::optional<QString> HostInternetTransfer::openUrl(const QString& address)
     loop.exec();
     worker.join();
 
-    QString why = transfer->tooLarge;
+    QString why = transfer->refused.isEmpty() ? transfer->tooLarge : transfer->refused;
     if (why.isEmpty() && transfer->result == CURLE_FILESIZE_EXCEEDED)
         why = QStringLiteral("the document is larger than %1 KiB").arg(kMaxDocumentBytes / 1024);
     if (why.isEmpty() && transfer->result == CURLE_OPERATION_TIMEDOUT)
