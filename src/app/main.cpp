@@ -18,8 +18,9 @@ int main(int argc, char* argv[])
 {
     platform::keepStandardStreamsOpen();
     platform::CloseSignals::endAtOnce();
-    platform::startReadingFontConfig();
-    const std::unique_ptr<QApplication> application = platform::openDisplay(argc, argv);
+    platform::StartArguments arguments = platform::settleEnvironment(argc, argv);
+    platform::startReadingFontConfig(); // the first thread: nothing changes the environment from here on
+    const std::unique_ptr<QApplication> application = platform::openDisplay(arguments.argc, arguments.argv);
     platform::addTwicePictures(platform::HostProgramFolder().path());
     app::prepareStart();
     QApplication::setApplicationName(QStringLiteral("vesperon"));

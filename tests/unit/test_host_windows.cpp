@@ -4,6 +4,7 @@
 #include "platform/forms.h"
 #include "platform/host/close_signals.h"
 #include "platform/host/desktop.h"
+#include "platform/host/display.h"
 #include "platform/host/tray_icon.h"
 #include "platform/host/window_functions.h"
 
@@ -12,6 +13,8 @@
 #include <QTest>
 
 #include <csignal>
+
+#include <unistd.h>
 
 using namespace platform;
 
@@ -208,6 +211,33 @@ void TestHostWindows::platformChosenPerDesktop()
     QVERIFY(platform::platformForDesktop(DesktopKind::Gnome, "wayland-0", "", false).isEmpty());
     QVERIFY(platform::platformForDesktop(DesktopKind::Plasma, "", ":0", false).isEmpty());
     QVERIFY(platform::platformForDesktop(DesktopKind::Other, "wayland-1", ":0", false).isEmpty());
+
+    // Settled before the font thread starts: the choice goes into the
+    // arguments, not the environment, and the variable Qt's X11 platform
+    // takes out of the environment as the display opens stands last.
+    const QByteArray desktop = qgetenv("XDG_CURRENT_DESKTOP"), wayland = qgetenv("WAYLAND_DISPLAY"),
+                     display = qgetenv("DISPLAY"), chosen = qgetenv("QT_QPA_PLATFORM");
+    qunsetenv("QT_QPA_PLATFORM"); // the tests' offscreen: the user's choice
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    qputenv("WAYLAND_DISPLAY", "wayland-9");
+    qputenv("DISPLAY", ":9");
+    qputenv("DESKTOP_STARTUP_ID", "launcher-1");
+    qputenv("VESPERON_SET_AFTER", "1");
+    char program[] = "vesperon";
+    char* argv[] = {program, nullptr};
+    const platform::StartArguments arguments = platform::settleEnvironment(1, argv);
+    QCOMPARE(arguments.argc, 3);
+    QCOMPARE(QByteArray(arguments.argv[1]) + ' ' + arguments.argv[2], QByteArray("-platform xcb;wayland"));
+    QVERIFY(!arguments.argv[3]);
+    QVERIFY(!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"));
+    char** last = environ;
+    while (last[1])
+        ++last;
+    QCOMPARE(QByteArray(*last), QByteArray("DESKTOP_STARTUP_ID=launcher-1"));
+    qputenv("XDG_CURRENT_DESKTOP", desktop);
+    qputenv("WAYLAND_DISPLAY", wayland);
+    qputenv("DISPLAY", display);
+    qputenv("QT_QPA_PLATFORM", chosen);
 }
 
 QTEST_MAIN(TestHostWindows)

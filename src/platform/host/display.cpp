@@ -6,6 +6,10 @@
 #include <QList>
 #include <QScreen>
 
+#include <clocale>
+#include <cstdlib>
+#include <vector>
+
 #include <unistd.h>
 
 namespace platform {
@@ -49,20 +53,37 @@ QString noDisplayMessage(const QByteArray& qpaPlatform, const QByteArray& displa
     return QStringLiteral("无法连接图形显示 %1。 / cannot connect to the display %1.").arg(name);
 }
 
+StartArguments settleEnvironment(int argc, char** argv)
+{
+#ifdef Q_OS_UNIX
+    std::setlocale(LC_ALL, ""); // what Qt does as the application is made
+    if (const char* id = std::getenv("DESKTOP_STARTUP_ID")) {
+        const std::string value(id);
+        ::unsetenv("DESKTOP_STARTUP_ID");
+        ::setenv("DESKTOP_STARTUP_ID", value.c_str(), 1); // now the last
+    }
+#endif
+    userPlatform = qgetenv("QT_QPA_PLATFORM");
+    // The desktop's platform is asked for in the arguments, which are not
+    // passed on to the programs the program starts (a browser, say).
+    static std::vector<char*> arguments;
+    static QByteArray chosen;
+    arguments.assign(argv, argv + argc);
+    chosen = platformForThisDesktop(argc, argv);
+    if (!chosen.isEmpty()) {
+        static char option[] = "-platform";
+        arguments.insert(arguments.begin() + 1, {option, chosen.data()});
+    }
+    arguments.push_back(nullptr);
+    return {int(arguments.size()) - 1, arguments.data()};
+}
+
 std::unique_ptr<QApplication> openDisplay(int& argc, char** argv)
 {
     QList<HeldMessage> messages;
     held = &messages;
     const QtMessageHandler previous = qInstallMessageHandler(holdMessage);
-    userPlatform = qgetenv("QT_QPA_PLATFORM");
-    // The desktop's platform is asked for while the application is made, and
-    // not passed on to the programs it starts (a browser, say).
-    const QByteArray chosen = platformForThisDesktop(argc, argv);
-    if (!chosen.isEmpty())
-        qputenv("QT_QPA_PLATFORM", chosen);
     auto application = std::make_unique<QApplication>(argc, argv);
-    if (!chosen.isEmpty())
-        qunsetenv("QT_QPA_PLATFORM");
     qInstallMessageHandler(previous);
     held = nullptr;
     for (const HeldMessage& message : std::as_const(messages)) {

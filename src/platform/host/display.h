@@ -9,6 +9,23 @@
 
 namespace platform {
 
+// The program's arguments as the application is to be made with them.
+struct StartArguments {
+    int argc = 0;
+    char** argv = nullptr;
+};
+
+// Everything of the start that changes the process's environment or its
+// locale, done before any thread of the program's own starts (a thread
+// reading the environment while another changes it may read freed memory):
+// the locale is set from the environment as Qt will set it again, the
+// platform chosen for this desktop is added to the arguments rather than
+// put into the environment, and the variable Qt's X11 platform takes out of
+// the environment as the display opens (DESKTOP_STARTUP_ID) is moved to its
+// end, so that taking it out moves no other variable under a reader.
+// Called first thing; the arguments it gives live until it is called again.
+StartArguments settleEnvironment(int argc, char** argv);
+
 // Constructs the application on the user's display. Does not return when
 // no display can be opened: writes one line on standard error and ends the
 // process with status 1.

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -25,7 +26,10 @@ namespace {
 // Qt's image readers say that a picture was cut short or is damaged only in
 // a warning (libjpeg's "premature end of data segment") and still hand back
 // a picture; such a warning while decoding makes the picture corrupt here.
-QString* decodeWarnings = nullptr;
+// The handler is put in once and stays: other threads' messages (a picture
+// read ahead, a bus) pass through it while a picture is checked here, and
+// each thread collects only its own decoder's warnings.
+thread_local QString* decodeWarnings = nullptr;
 QtMessageHandler previousHandler = nullptr;
 
 void catchDecodeWarning(QtMsgType type, const QMessageLogContext& context, const QString& text)
@@ -127,12 +131,12 @@ QString pictureProblem(const QByteArray& bytes, QImage* decoded)
     if (format == "gif" && !bytes.endsWith(char(0x3b)))
         return QStringLiteral("the picture is cut short");
 
+    static std::once_flag handlerInstalled;
+    std::call_once(handlerInstalled, [] { previousHandler = qInstallMessageHandler(catchDecodeWarning); });
     QString warning;
     decodeWarnings = &warning;
-    previousHandler = qInstallMessageHandler(catchDecodeWarning);
     QImage image;
     const bool read = reader.read(&image);
-    qInstallMessageHandler(previousHandler);
     decodeWarnings = nullptr;
     if (buffer.overBudget())
         return QStringLiteral("decoding it takes more than %1 s of processor time").arg(kPictureDecodeBudgetMs / 1000.0);
