@@ -23,7 +23,7 @@ class HostPlatform {
 public:
     HostPlatform() : shell_(messages_)
     {
-        QTimer::singleShot(kReleaseStartPagesMs, &context_, &releaseStartPages);
+        QTimer::singleShot(kReleaseFreeHeapMs, &context_, &releaseFreeHeap);
     }
     Platform platform()
     {

@@ -4,11 +4,7 @@
 
 namespace platform {
 
-// Windows moves the pages to its standby list, from which a page used again
-// comes back without reading the disk.
-void releaseStartPages()
-{
-    ::SetProcessWorkingSetSize(::GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
-}
+// The process heap gives its large free blocks back to the system.
+void releaseFreeHeap() { ::HeapCompact(::GetProcessHeap(), 0); }
 
 } // namespace platform
