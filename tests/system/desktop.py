@@ -746,6 +746,11 @@ class Desktop:
                     times.append(float(m.group(1)))
         return times
 
+    def logind_reads(self):
+        """How many times the program read a property of the mock logind
+        (it follows ScheduledShutdown once its start is over)."""
+        return len(self._log_times("Get", self.mock_log, self._log_offset))
+
     def all_calls(self):
         """Every logged call of the shutdown-scheduling methods, in order."""
         out = self.calls("ScheduleShutdown") + self.calls("CancelScheduledShutdown")

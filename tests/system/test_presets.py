@@ -347,6 +347,9 @@ class PresetTest(DesktopTestCase):
         the bus answering again sends nothing late, and a click then goes
         out as usual."""
         d = self.start_desktop()
+        # Connected (the program follows logind once its start is over),
+        # then the daemon held up: the call would sit in its queue.
+        d._wait_for(d.logind_reads, 10, "the program to read logind's schedule")
         d.hang_bus("system-bus")
         d.click("六十秒关机")
         d.click("说明")
