@@ -29,6 +29,9 @@ SPOTS = [(2, 188), (243, 40)]            # where the skin shows, clear of contro
 CHOOSER = {"大海主题": (24 + 8, 64 + 12), "确定": (104, 152)}
 CHOOSER_SIZE = (211, 198)
 
+# The system's own cmd.exe, which every line is handed to (GetSystemDirectoryW).
+SYSTEM_CMD = r"C:\windows\system32\cmd.exe"
+
 # _MOTIF_WM_HINTS functions (Wine sets them from the Windows style).
 FUNC_MOVE, FUNC_CLOSE = 0x4, 0x20
 
@@ -110,7 +113,9 @@ class WindowsProgramTest(DesktopTestCase):
     def test_start_presets_and_frames(self):
         """Splash alone, then the main window with its Chinese drawn; each
         preset, 取消快捷按钮关机 and 立刻关机's Yes run their exact lines (a
-        held Return asks once); every window's frame is its own."""
+        held Return asks once) with the system's own cmd.exe and
+        shutdown.exe, never those planted beside the program; every window's
+        frame is its own."""
         d = self._start(launch=False)
         d.launch(cwd=self.work, wait_window=False)
         splash = d._wait_for(lambda: [w for w, g in self._program_windows()
@@ -165,7 +170,7 @@ class WindowsProgramTest(DesktopTestCase):
         self.assertEqual(d.started_lines(), [], "a held key shut the computer down")
         self._answer("^是否要立即关机！？$")
         expected = ["cmd.exe /c shutdown -s -t 0"]
-        d.wait_recorded(self.work, len(expected))
+        d.wait_recorded(len(expected))
         # One click at a time, each once its line has run: every line starts
         # three Wine processes (cmd.exe, its console, shutdown.exe), which a
         # busy machine takes its time over.
@@ -174,15 +179,16 @@ class WindowsProgramTest(DesktopTestCase):
         for control, line in clicks:
             expected.append(line)
             d.click_until_started(control, len(expected))
-            recorded = d.wait_recorded(self.work, len(expected))
+            recorded = d.wait_recorded(len(expected))
         # In the order of the clicks; each cmd.exe then runs on its own.
-        self.assertEqual(d.started_lines(), expected)
+        self.assertEqual(d.started(), [(SYSTEM_CMD, line) for line in expected])
         self.assertEqual(sorted(recorded), sorted(shutdown_line(line) for line in expected))
+        self.assertEqual(d.recorded(self.work), [], "a program planted beside it ran")
         # 立刻关机 and No: nothing.
         d.click("立刻关机")
         self._answer("^是否要立即关机！？$", key="n")
         self.settle(1.5)
-        self.assertEqual(len(d.recorded(self.work)), len(expected))
+        self.assertEqual(len(d.recorded()), len(expected))
 
         # The other windows: fixed, with a close box only; the about window
         # does not disable the main one.
@@ -211,11 +217,12 @@ class WindowsProgramTest(DesktopTestCase):
         d.type("3")
         d.click("关机")
         d.click("开始计时")
-        recorded = d.wait_recorded(self.work, 1, timeout=15)
+        recorded = d.wait_recorded(1, timeout=15)
         self.assertEqual(recorded, ["shutdown -s -t 3"])
-        self.assertEqual(d.started_lines(), ["cmd.exe /c shutdown -s -t 3"])
+        self.assertEqual(d.started(), [(SYSTEM_CMD, "cmd.exe /c shutdown -s -t 3")])
         self.settle(1.5)
-        self.assertEqual(len(d.recorded(self.work)), 1, "the count went on after zero")
+        self.assertEqual(len(d.recorded()), 1, "the count went on after zero")
+        self.assertEqual(d.recorded(self.work), [], "a program planted beside it ran")
         self.assertRunning()
 
     def test_tray_hide_and_double_click_back(self):
