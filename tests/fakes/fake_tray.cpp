@@ -25,6 +25,11 @@ bool FakeNotificationArea::notifyIcon(int message, TrayRecord& record)
     return accepted;
 }
 
+bool FakeNotificationArea::isShown(const TrayRecord& record) const
+{
+    return registered_ && available && record.hWnd == icon_.hWnd && record.uID == icon_.uID;
+}
+
 bool FakeNotificationArea::mouse(int code)
 {
     if (!registered_ || !(icon_.uFlags & kNifMessage) || icon_.uCallbackMessage != quint32(kWmMouseMove))

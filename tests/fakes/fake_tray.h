@@ -20,6 +20,7 @@ struct RecordedTrayCall {
 class FakeNotificationArea final : public platform::NotificationArea {
 public:
     bool notifyIcon(int message, platform::TrayRecord& record) override;
+    bool isShown(const platform::TrayRecord& record) const override;
     bool isAvailable() const override { return available; }
 
     // The icon's mouse event `code` (platform::kWmLButtonDblClk, …), sent to

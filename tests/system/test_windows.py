@@ -227,7 +227,9 @@ class WindowsProgramTest(DesktopTestCase):
 
     def test_tray_hide_and_double_click_back(self):
         """最小化到任务栏 hides the window, its icon docks in the tray, a double
-        click on the icon brings the window back."""
+        click on the icon brings the window back. A taskbar that restarts
+        takes the icon with it; it is added again when the new one
+        announces itself."""
         d = self._start()
         d._wait_for(d.docked_icons, 30, "the tray icon")
         d.click("最小化到任务栏")
@@ -244,6 +246,19 @@ class WindowsProgramTest(DesktopTestCase):
         d._wait_for(lambda: not self._main_visible(), 10, "the main window to hide again")
         d.click_icon(count=2)
         d._wait_for(self._main_visible, 10, "the main window to come back again")
+
+        # The taskbar restarts while the window is hidden.
+        d.find_main_window()
+        d.click("最小化到任务栏")
+        self._answer("^最小化！$")
+        d._wait_for(lambda: not self._main_visible(), 10, "the main window to hide a third time")
+        self.assertEqual(d.taskbar_restart("lose", "VesperonNotifyIconWindow", "1"), 0)
+        d._wait_for(lambda: not d.docked_icons(), 10, "the icon to go with the old taskbar")
+        self.assertEqual(d.taskbar_restart("created"), 0)
+        d._wait_for(d.docked_icons, 10, "the icon to come back with the new taskbar")
+        d.click_icon(count=2)
+        d._wait_for(self._main_visible, 10, "the main window to come back by the icon")
+        self.assertEqual(len(d.docked_icons()), 1)
         self.assertRunning()
 
     def test_skin_in_gbk_and_next_start(self):

@@ -16,8 +16,13 @@ it was started with, beside itself. Wine's own trace of CreateProcess
 (WINEDEBUG +process, in the program's standard error) shows the program and
 the line the program handed to the system.
 
-Environment: VESPERON_WINDOWS_ZIP (the zip) and VESPERON_RECORDING_SHUTDOWN
-(the recording shutdown.exe), which CTest sets.
+Wine's taskbar (its explorer.exe, which docks the icons in trayer) never
+drops an icon nor announces itself again; the tests' taskbar_restart.exe
+does both, as a taskbar that restarts would (taskbar_restart()).
+
+Environment: VESPERON_WINDOWS_ZIP (the zip), VESPERON_RECORDING_SHUTDOWN
+(the recording shutdown.exe) and VESPERON_TASKBAR_RESTART
+(taskbar_restart.exe), which CTest sets.
 """
 
 import os
@@ -32,6 +37,7 @@ from desktop import CLIENT_H, CLIENT_W, CMD_TIMEOUT, WINDOW_TIMEOUT, Desktop, De
 
 ZIP = os.environ.get("VESPERON_WINDOWS_ZIP", "")
 RECORDER = os.environ.get("VESPERON_RECORDING_SHUTDOWN", "")
+TASKBAR_RESTART = os.environ.get("VESPERON_TASKBAR_RESTART", "")
 LOCALE = "zh_CN.UTF-8"
 
 
@@ -208,6 +214,17 @@ class WineDesktop(Desktop):
             # explorer with it: on a busy machine that takes a while.
             self.find_main_window(timeout=3 * WINDOW_TIMEOUT)
         return self.app
+
+    # ------------------------------------------------------------- taskbar
+
+    def taskbar_restart(self, *args):
+        """taskbar_restart.exe in the prefix: ("lose", CLASS, ID) takes an
+        icon off the notification area, ("created",) broadcasts
+        "TaskbarCreated". Returns its exit status."""
+        if not os.path.isfile(TASKBAR_RESTART):
+            raise DesktopError("no taskbar_restart.exe (VESPERON_TASKBAR_RESTART=%r)" % TASKBAR_RESTART)
+        return subprocess.run(["wine", TASKBAR_RESTART] + list(args), env=self.env(),
+                              capture_output=True, timeout=120).returncode
 
     # ------------------------------------------------------------ what ran
 

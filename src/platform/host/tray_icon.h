@@ -32,11 +32,13 @@ public:
     HostNotificationArea();
     ~HostNotificationArea() override;
     bool notifyIcon(int message, TrayRecord& record) override;
+    bool isShown(const TrayRecord& record) const override;
     bool isAvailable() const override;
 
 private:
     struct Icon;
     bool add(const TrayRecord& record);
+    bool addAgain(Icon& icon); // an add for an icon of the program's
     bool remove(const TrayRecord& record);
     void release(Icon& icon); // takes the icon off the desktop's tray
 
