@@ -218,8 +218,6 @@ public:
     // Whether the icon the record names is on the desktop's notification
     // area now, where a double click on it can bring its window back.
     virtual bool isShown(const TrayRecord& record) const = 0;
-    // Whether the desktop has a notification area that can show the icon now.
-    virtual bool isAvailable() const = 0;
 };
 
 // ---- windows ----------------------------------------------------------------

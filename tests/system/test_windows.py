@@ -229,7 +229,8 @@ class WindowsProgramTest(DesktopTestCase):
         """最小化到任务栏 hides the window, its icon docks in the tray, a double
         click on the icon brings the window back. A taskbar that restarts
         takes the icon with it; it is added again when the new one
-        announces itself."""
+        announces itself. With no taskbar at all, 最小化到任务栏 minimises
+        the window instead of hiding it with no icon to bring it back by."""
         d = self._start()
         d._wait_for(d.docked_icons, 30, "the tray icon")
         d.click("最小化到任务栏")
@@ -259,6 +260,14 @@ class WindowsProgramTest(DesktopTestCase):
         d.click_icon(count=2)
         d._wait_for(self._main_visible, 10, "the main window to come back by the icon")
         self.assertEqual(len(d.docked_icons()), 1)
+
+        # No taskbar: the window goes to the task bar, and is told so.
+        d.end_taskbar()
+        d.find_main_window()
+        d.click("最小化到任务栏")
+        self._answer("^最小化！$")
+        d._wait_for(lambda: d.window_state(d.main_window) == "Iconic", 10, "the main window to be minimised")
+        self.assertEqual(d.docked_icons(), [])
         self.assertRunning()
 
     def test_skin_in_gbk_and_next_start(self):

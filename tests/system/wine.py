@@ -18,7 +18,8 @@ the line the program handed to the system.
 
 Wine's taskbar (its explorer.exe, which docks the icons in trayer) never
 drops an icon nor announces itself again; the tests' taskbar_restart.exe
-does both, as a taskbar that restarts would (taskbar_restart()).
+does both, as a taskbar that restarts would (taskbar_restart()). Ending
+Wine's explorer leaves the program with no taskbar at all (end_taskbar()).
 
 Environment: VESPERON_WINDOWS_ZIP (the zip), VESPERON_RECORDING_SHUTDOWN
 (the recording shutdown.exe) and VESPERON_TASKBAR_RESTART
@@ -28,6 +29,7 @@ Environment: VESPERON_WINDOWS_ZIP (the zip), VESPERON_RECORDING_SHUTDOWN
 import os
 import re
 import shutil
+import signal
 import struct
 import subprocess
 import tempfile
@@ -225,6 +227,35 @@ class WineDesktop(Desktop):
             raise DesktopError("no taskbar_restart.exe (VESPERON_TASKBAR_RESTART=%r)" % TASKBAR_RESTART)
         return subprocess.run(["wine", TASKBAR_RESTART] + list(args), env=self.env(),
                               capture_output=True, timeout=120).returncode
+
+    def end_taskbar(self):
+        """Ends Wine's explorer.exe of the prefix, and with it the taskbar
+        (its Shell_TrayWnd) and the icons docked in trayer: Shell_NotifyIcon
+        fails from then on, as before a taskbar has come. Wine starts no new
+        one for the program's desktop."""
+        def explorers():
+            found = []
+            for pid in filter(str.isdigit, os.listdir("/proc")):
+                try:
+                    with open("/proc/%s/environ" % pid, "rb") as f:
+                        env = f.read().split(b"\0")
+                    with open("/proc/%s/cmdline" % pid, "rb") as f:
+                        words = f.read().replace(b"\0", b" ").split()
+                except OSError:
+                    continue
+                if (b"WINEPREFIX=" + os.fsencode(self.prefix.path) in env
+                        and words and words[0].lower().endswith(b"\\explorer.exe")):
+                    found.append(int(pid))
+            return found
+        pids = explorers()
+        if not pids:
+            raise DesktopError("no explorer.exe runs in the prefix")
+        for pid in pids:
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        self._wait_for(lambda: not explorers(), 30, "Wine's explorer.exe to end")
 
     # ------------------------------------------------------------ what ran
 

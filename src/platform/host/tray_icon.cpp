@@ -66,8 +66,6 @@ HostNotificationArea::~HostNotificationArea()
         release(*icon);
 }
 
-bool HostNotificationArea::isAvailable() const { return true; }
-
 bool HostNotificationArea::isShown(const TrayRecord& record) const
 {
     const auto found = icons_.find({record.hWnd, record.uID});
@@ -151,11 +149,9 @@ struct HostNotificationArea::Icon {
 HostNotificationArea::HostNotificationArea() = default;
 HostNotificationArea::~HostNotificationArea() = default;
 
-bool HostNotificationArea::isAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
-
 bool HostNotificationArea::isShown(const TrayRecord& record) const
 {
-    return icons_.contains({record.hWnd, record.uID}) && isAvailable();
+    return icons_.contains({record.hWnd, record.uID}) && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 bool HostNotificationArea::add(const TrayRecord& record)

@@ -33,7 +33,6 @@ public:
     ~HostNotificationArea() override;
     bool notifyIcon(int message, TrayRecord& record) override;
     bool isShown(const TrayRecord& record) const override;
-    bool isAvailable() const override;
 
 private:
     struct Icon;
