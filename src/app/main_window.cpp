@@ -236,9 +236,10 @@ void MainWindow::addTrayIcon()
 void MainWindow::onCommand5Click()
 {
     addTrayIcon();
-    // Where the desktop has no notification area there would be no icon to
+    // Where the icon is not on the desktop's notification area (there is
+    // none, or Windows' taskbar is not there yet) there would be nothing to
     // bring the window back with: it goes to the task bar instead.
-    if (platform_.tray.isAvailable())
+    if (platform_.tray.isShown(module1_.TrayRecord))
         hide();
     else
         minimize();

@@ -205,13 +205,19 @@ class NotificationArea {
 public:
     virtual ~NotificationArea() = default;
     // Adds (kNimAdd) or deletes (kNimDelete) the icon the record describes.
-    // An add for an icon that is already there, and a delete for one that is
-    // not, are refused: they change nothing and return false. The icon's
-    // mouse events reach the window `hWnd` as its mouse-move event with
-    // X = the mouse message code × 15 twips (see Form::onMouseMove).
+    // An added icon is the program's until it is deleted, also while the
+    // desktop's notification area does not show it (there is none yet, or
+    // it lost the icon when it restarted): it is shown as soon as the area
+    // can. An add for an icon that is shown, and a delete for one that is
+    // not the program's, are refused: they change nothing and return false.
+    // An add for an icon of the program's that is not shown asks the area
+    // again, and returns whether it took it. The icon's mouse events reach
+    // the window `hWnd` as its mouse-move event with X = the mouse message
+    // code × 15 twips (see Form::onMouseMove).
     virtual bool notifyIcon(int message, TrayRecord& record) = 0;
-    // Whether the desktop has a notification area that can show the icon now.
-    virtual bool isAvailable() const = 0;
+    // Whether the icon the record names is on the desktop's notification
+    // area now, where a double click on it can bring its window back.
+    virtual bool isShown(const TrayRecord& record) const = 0;
 };
 
 // ---- windows ----------------------------------------------------------------

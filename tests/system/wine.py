@@ -8,20 +8,28 @@ Wine docks its notification-area icons (XEmbed).
         d.launch(cwd=work)              # wine vesperon.exe, started there
         ...
 
-The program's folder is the working folder it is started in, and in it
-stands the tests' own shutdown.exe (tests/system/windows), which cmd.exe
-finds there before the system's: it only writes down the command line it
-was started with. Wine's own trace of CreateProcess (WINEDEBUG
-+process, in the program's standard error) shows the line the program
-handed to the system.
+The program's folder is the working folder it is started in. The tests'
+own recording program (tests/system/windows) stands in for the system's
+shutdown.exe in the prefix's system folder, and is planted beside the
+program as cmd.exe and shutdown.exe: it only writes down the command line
+it was started with, beside itself. Wine's own trace of CreateProcess
+(WINEDEBUG +process, in the program's standard error) shows the program and
+the line the program handed to the system.
 
-Environment: VESPERON_WINDOWS_ZIP (the zip) and VESPERON_RECORDING_SHUTDOWN
-(the recording shutdown.exe), which CTest sets.
+Wine's taskbar (its explorer.exe, which docks the icons in trayer) never
+drops an icon nor announces itself again; the tests' taskbar_restart.exe
+does both, as a taskbar that restarts would (taskbar_restart()). Ending
+Wine's explorer leaves the program with no taskbar at all (end_taskbar()).
+
+Environment: VESPERON_WINDOWS_ZIP (the zip), VESPERON_RECORDING_SHUTDOWN
+(the recording shutdown.exe) and VESPERON_TASKBAR_RESTART
+(taskbar_restart.exe), which CTest sets.
 """
 
 import os
 import re
 import shutil
+import signal
 import struct
 import subprocess
 import tempfile
@@ -31,6 +39,7 @@ from desktop import CLIENT_H, CLIENT_W, CMD_TIMEOUT, WINDOW_TIMEOUT, Desktop, De
 
 ZIP = os.environ.get("VESPERON_WINDOWS_ZIP", "")
 RECORDER = os.environ.get("VESPERON_RECORDING_SHUTDOWN", "")
+TASKBAR_RESTART = os.environ.get("VESPERON_TASKBAR_RESTART", "")
 LOCALE = "zh_CN.UTF-8"
 
 
@@ -40,8 +49,10 @@ def _wine_env(prefix, **extra):
         "HOME": prefix.home,
         "WINEPREFIX": prefix.path,
         "WINEDEBUG": "-all",
-        # No menu entries or file associations on the test machine.
-        "WINEDLLOVERRIDES": "winemenubuilder.exe=d",
+        # No menu entries or file associations on the test machine; the
+        # system folder's shutdown.exe is the recording one, not Wine's own
+        # (which Wine would run in its place).
+        "WINEDLLOVERRIDES": "winemenubuilder.exe=d;shutdown.exe=n",
         "LOCPATH": prefix.locales,
         "LANG": LOCALE,
         "LC_ALL": LOCALE,
@@ -84,6 +95,8 @@ class WinePrefix:
         self.run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver",
                   "/v", "Decorated", "/t", "REG_SZ", "/d", "N", "/f"])
         self.wait()
+        self.system_folder = os.path.join(self.path, "drive_c", "windows", "system32")
+        shutil.copy2(RECORDER, os.path.join(self.system_folder, "shutdown.exe"))
 
     def env(self, **extra):
         return _wine_env(self, **extra)
@@ -167,7 +180,9 @@ class WineDesktop(Desktop):
 
     def program_folder(self, name="program"):
         """The zip's program, unpacked into a folder of this desktop, with
-        the recording shutdown.exe beside it. Returns the folder."""
+        a recording cmd.exe and shutdown.exe planted beside it; the system
+        folder's recording shutdown.exe starts with no record. Returns the
+        folder."""
         if not os.path.isfile(ZIP):
             raise DesktopError("no Windows zip (VESPERON_WINDOWS_ZIP=%r)" % ZIP)
         unpacked = os.path.join(self.tmp, name + ".unpacked")
@@ -177,7 +192,11 @@ class WineDesktop(Desktop):
         folder = os.path.join(self.tmp, name)
         os.rename(os.path.join(unpacked, top), folder)
         os.rmdir(unpacked)
-        shutil.copy2(RECORDER, os.path.join(folder, "shutdown.exe"))
+        for planted in ("cmd.exe", "shutdown.exe"):
+            shutil.copy2(RECORDER, os.path.join(folder, planted))
+        record = os.path.join(self.prefix.system_folder, "shutdown-calls.txt")
+        if os.path.exists(record):
+            os.remove(record)
         return folder
 
     def launch(self, args=(), wait_window=True, cwd=None, env=None, binary=None):
@@ -198,14 +217,60 @@ class WineDesktop(Desktop):
             self.find_main_window(timeout=3 * WINDOW_TIMEOUT)
         return self.app
 
+    # ------------------------------------------------------------- taskbar
+
+    def taskbar_restart(self, *args):
+        """taskbar_restart.exe in the prefix: ("lose", CLASS, ID) takes an
+        icon off the notification area, ("created",) broadcasts
+        "TaskbarCreated". Returns its exit status."""
+        if not os.path.isfile(TASKBAR_RESTART):
+            raise DesktopError("no taskbar_restart.exe (VESPERON_TASKBAR_RESTART=%r)" % TASKBAR_RESTART)
+        return subprocess.run(["wine", TASKBAR_RESTART] + list(args), env=self.env(),
+                              capture_output=True, timeout=120).returncode
+
+    def end_taskbar(self):
+        """Ends Wine's explorer.exe of the prefix, and with it the taskbar
+        (its Shell_TrayWnd) and the icons docked in trayer: Shell_NotifyIcon
+        fails from then on, as before a taskbar has come. Wine starts no new
+        one for the program's desktop."""
+        def explorers():
+            found = []
+            for pid in filter(str.isdigit, os.listdir("/proc")):
+                try:
+                    with open("/proc/%s/environ" % pid, "rb") as f:
+                        env = f.read().split(b"\0")
+                    with open("/proc/%s/cmdline" % pid, "rb") as f:
+                        words = f.read().replace(b"\0", b" ").split()
+                except OSError:
+                    continue
+                if (b"WINEPREFIX=" + os.fsencode(self.prefix.path) in env
+                        and words and words[0].lower().endswith(b"\\explorer.exe")):
+                    found.append(int(pid))
+            return found
+        pids = explorers()
+        if not pids:
+            raise DesktopError("no explorer.exe runs in the prefix")
+        for pid in pids:
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        self._wait_for(lambda: not explorers(), 30, "Wine's explorer.exe to end")
+
     # ------------------------------------------------------------ what ran
 
-    def started_lines(self):
-        """The command lines the program handed to CreateProcessW, in order,
-        from Wine's trace (the program's own thread, not cmd.exe's)."""
+    def started(self):
+        """(program, command line) of each process the program started
+        with a cmd.exe line, in order, from Wine's trace (the program's own
+        thread, not cmd.exe's); the program is None when none was named."""
         text = self.stderr_text()
-        lines = re.findall(r'CreateProcessInternalW app \(null\) cmdline L"(cmd\.exe[^"]*)"', text)
-        return [line.replace("\\\\", "\\") for line in lines]
+        found = re.findall(r'CreateProcessInternalW app (\(null\)|L"[^"]*") cmdline L"(cmd\.exe[^"]*)"', text)
+        unquote = lambda text: text.replace("\\\\", "\\")
+        return [(None if app == "(null)" else unquote(app[2:-1]), unquote(line)) for app, line in found]
+
+    def started_lines(self):
+        """The command lines the program handed to CreateProcessW, in order."""
+        return [line for _, line in self.started()]
 
     def click_until_started(self, control, count, tries=3):
         """Click `control` until the program has handed `count` lines in all
@@ -222,18 +287,20 @@ class WineDesktop(Desktop):
                 continue
         raise DesktopError("%s started no line in %d clicks" % (control, tries))
 
-    def recorded(self, folder):
-        """What the recording shutdown.exe in `folder` was started with."""
-        path = os.path.join(folder, "shutdown-calls.txt")
+    def recorded(self, folder=None):
+        """What the recording programs in `folder` (the system folder's
+        shutdown.exe unless given) were started with."""
+        path = os.path.join(folder or self.prefix.system_folder, "shutdown-calls.txt")
         if not os.path.exists(path):
             return []
         with open(path, encoding="utf-8") as f:
             return [line.rstrip("\r\n") for line in f if line.strip()]
 
-    def wait_recorded(self, folder, count, timeout=3 * CMD_TIMEOUT):
-        return self._wait_for(lambda: len(self.recorded(folder)) >= count and self.recorded(folder),
+    def wait_recorded(self, count, timeout=3 * CMD_TIMEOUT):
+        """The system's shutdown.exe's record, once it holds `count` lines."""
+        return self._wait_for(lambda: len(self.recorded()) >= count and self.recorded(),
                               timeout, "%d recorded shutdown lines (have %r)"
-                              % (count, self.recorded(folder)), interval=0.1)
+                              % (count, self.recorded()), interval=0.1)
 
     def program_stderr(self):
         """The program's standard error without Wine's trace lines."""

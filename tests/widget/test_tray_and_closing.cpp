@@ -25,6 +25,7 @@ private slots:
     void loadAddsTheIcon();
     void minimiseAddsHidesThenTells();
     void minimiseWithoutANotificationAreaGoesToTheTaskBar();
+    void minimiseWhileTheIconIsRefusedGoesToTheTaskBar();
     void doubleClickBringsTheWindowBack();
     void otherIconEventsDoNothing();
     void mouseMoveRoundsHalvesToEven_data();
@@ -39,6 +40,8 @@ private slots:
     void windowStaysLiveWhileItShrinks();
 
 private:
+    // The main window loaded afresh; `prepare` runs on the fake before.
+    void load(const std::function<void(FakePlatform&)>& prepare);
     void showMain();
     // Fires ULD until the program ends (or 1000 ticks); returns the ticks.
     int runAnimation();
@@ -51,9 +54,12 @@ private:
     MainWindow* main_ = nullptr;
 };
 
-void TestTrayAndClosing::init()
+void TestTrayAndClosing::init() { load({}); }
+
+void TestTrayAndClosing::load(const std::function<void(FakePlatform&)>& prepare)
 {
-    fixture_ = std::make_unique<MainWindowFixture>();
+    fixture_.reset();
+    fixture_ = std::make_unique<MainWindowFixture>(prepare);
     fake_ = &fixture_->fake;
     forms_ = &fixture_->forms;
     main_ = fixture_->main;
@@ -143,6 +149,33 @@ void TestTrayAndClosing::minimiseWithoutANotificationAreaGoesToTheTaskBar()
     // Shown again from the task bar's side: no longer minimised.
     forms_->show(MainWindow::kName);
     QVERIFY(!main_->isMinimized());
+}
+
+void TestTrayAndClosing::minimiseWhileTheIconIsRefusedGoesToTheTaskBar()
+{
+    // Started before Windows' taskbar was there: the icon is refused at the
+    // load and again at the click, and the window is not hidden with no icon
+    // to bring it back by.
+    load([](FakePlatform& fake) { fake.tray.refusesIcons = true; });
+    showMain();
+    QVERIFY(!fake_->tray.calls.first().accepted);
+    main_->Command5->click();
+    QCOMPARE(fake_->tray.calls.last().message, int(kNimAdd));
+    QVERIFY(!fake_->tray.calls.last().accepted);
+    QVERIFY(main_->isVisible());
+    QVERIFY(main_->isMinimized());
+    QCOMPARE(fake_->messages.shown.size(), 1);
+
+    // The taskbar has come: the next click's add is taken, and the window
+    // hides behind its icon.
+    fake_->tray.refusesIcons = false;
+    forms_->show(MainWindow::kName);
+    main_->Command5->click();
+    QVERIFY(fake_->tray.calls.last().accepted);
+    QVERIFY(!main_->isVisible());
+    QVERIFY(fake_->tray.mouse(kWmLButtonDblClk));
+    QVERIFY(main_->isVisible());
+    QCOMPARE(fake_->tray.iconCount(), 1);
 }
 
 void TestTrayAndClosing::doubleClickBringsTheWindowBack()

@@ -41,11 +41,22 @@ bool statusNotifierHostRegistered() { return false; }
 
 // On Windows the icons report to a window of the host's own, each under a
 // number of its own there; their events come to the window that owns the
-// icon as its MouseMove, like on the other hosts.
+// icon as its MouseMove, like on the other hosts. An icon the taskbar does
+// not have (it refused the add, there being no taskbar yet, or it lost the
+// icon when it restarted) stays the program's, and is put there again when a
+// taskbar announces itself and at the next add.
 struct HostNotificationArea::Icon {
     TrayRecord record;
     quint32 shellId = 0;
     HICON handle = nullptr;
+    bool shown = false; // on the taskbar's notification area
+
+    bool show(WinNotifyWindow& window)
+    {
+        const std::wstring tip = (record.uFlags & kNifTip) ? record.szTip.toStdWString() : std::wstring();
+        shown = window.show(shellId, handle, tip);
+        return shown;
+    }
 };
 
 HostNotificationArea::HostNotificationArea() = default;
@@ -55,21 +66,32 @@ HostNotificationArea::~HostNotificationArea()
         release(*icon);
 }
 
-bool HostNotificationArea::isAvailable() const { return true; }
+bool HostNotificationArea::isShown(const TrayRecord& record) const
+{
+    const auto found = icons_.find({record.hWnd, record.uID});
+    return found != icons_.end() && (*found)->shown;
+}
 
 bool HostNotificationArea::add(const TrayRecord& record)
 {
     if (!notifyWindow_) {
-        notifyWindow_ = std::make_shared<WinNotifyWindow>([this](unsigned shellId, unsigned mouseMessage) {
-            for (const auto& icon : std::as_const(icons_)) {
-                // Only the mouse-move message is a window event the
-                // program's windows receive; the icon's events come to them
-                // as such.
-                if (icon->shellId == shellId && icon->record.uCallbackMessage == quint32(kWmMouseMove)
-                    && (icon->record.uFlags & kNifMessage))
-                    postMouseMessage(icon->record.hWnd, int(mouseMessage));
-            }
-        });
+        notifyWindow_ = std::make_shared<WinNotifyWindow>(
+            [this](unsigned shellId, unsigned mouseMessage) {
+                for (const auto& icon : std::as_const(icons_)) {
+                    // Only the mouse-move message is a window event the
+                    // program's windows receive; the icon's events come to
+                    // them as such.
+                    if (icon->shellId == shellId && icon->record.uCallbackMessage == quint32(kWmMouseMove)
+                        && (icon->record.uFlags & kNifMessage))
+                        postMouseMessage(icon->record.hWnd, int(mouseMessage));
+                }
+            },
+            [this] {
+                // A new taskbar holds none of the icons: every one is added
+                // again.
+                for (const auto& icon : std::as_const(icons_))
+                    icon->show(*notifyWindow_);
+            });
     }
     auto icon = std::make_shared<Icon>();
     icon->record = record;
@@ -78,14 +100,17 @@ bool HostNotificationArea::add(const TrayRecord& record)
         const int size = GetSystemMetrics(SM_CXSMICON);
         icon->handle = record.hIcon.pixmap(size > 0 ? size : 16).toImage().toHICON();
     }
-    const std::wstring tip = (record.uFlags & kNifTip) ? record.szTip.toStdWString() : std::wstring();
-    if (!notifyWindow_->add(icon->shellId, icon->handle, tip)) {
-        if (icon->handle)
-            DestroyIcon(icon->handle);
-        return false;
-    }
     icons_.insert({record.hWnd, record.uID}, icon);
-    return true;
+    return icon->show(*notifyWindow_);
+}
+
+bool HostNotificationArea::addAgain(Icon& icon)
+{
+    // The taskbar may have lost the icon without a word: it ended, and no
+    // new one has announced itself yet.
+    if (icon.shown && notifyWindow_->has(icon.shellId))
+        return false; // there already
+    return icon.show(*notifyWindow_);
 }
 
 void HostNotificationArea::release(Icon& icon)
@@ -124,7 +149,10 @@ struct HostNotificationArea::Icon {
 HostNotificationArea::HostNotificationArea() = default;
 HostNotificationArea::~HostNotificationArea() = default;
 
-bool HostNotificationArea::isAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool HostNotificationArea::isShown(const TrayRecord& record) const
+{
+    return icons_.contains({record.hWnd, record.uID}) && QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 bool HostNotificationArea::add(const TrayRecord& record)
 {
@@ -155,6 +183,10 @@ bool HostNotificationArea::add(const TrayRecord& record)
     return true;
 }
 
+// Qt shows an icon by itself once a tray is there, and again when a new one
+// comes: there is nothing to ask again.
+bool HostNotificationArea::addAgain(Icon& /*icon*/) { return false; }
+
 void HostNotificationArea::release(Icon& icon) { icon.tray.hide(); }
 
 #endif
@@ -173,8 +205,8 @@ bool HostNotificationArea::notifyIcon(int message, TrayRecord& record)
 {
     switch (message) {
     case kNimAdd:
-        if (icons_.contains({record.hWnd, record.uID}))
-            return false; // already there
+        if (const auto found = icons_.find({record.hWnd, record.uID}); found != icons_.end())
+            return addAgain(**found);
         return add(record);
     case kNimDelete:
         return remove(record);

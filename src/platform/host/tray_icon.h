@@ -32,11 +32,12 @@ public:
     HostNotificationArea();
     ~HostNotificationArea() override;
     bool notifyIcon(int message, TrayRecord& record) override;
-    bool isAvailable() const override;
+    bool isShown(const TrayRecord& record) const override;
 
 private:
     struct Icon;
     bool add(const TrayRecord& record);
+    bool addAgain(Icon& icon); // an add for an icon of the program's
     bool remove(const TrayRecord& record);
     void release(Icon& icon); // takes the icon off the desktop's tray
 

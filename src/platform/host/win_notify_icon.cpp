@@ -13,16 +13,29 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"VesperonNotifyIconWindow";
 
+// The number of the message a taskbar broadcasts when it starts, the same in
+// every program of the session; 0 when it could not be registered.
+UINT taskbarCreatedMessage()
+{
+    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
 LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    const auto* self = reinterpret_cast<const WinNotifyWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     } else if (message == WinNotifyWindow::kCallbackMessage) {
         // NOTIFYICON_VERSION 0: the icon's id in wParam, the mouse message
         // in the low word of lParam.
-        if (const auto* self = reinterpret_cast<const WinNotifyWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
+        if (self)
             self->dispatch(static_cast<unsigned>(wParam), static_cast<unsigned>(LOWORD(lParam)));
+        return 0;
+    } else if (message != 0 && message == taskbarCreatedMessage()) {
+        if (self)
+            self->taskbarCreated();
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -30,8 +43,9 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 } // namespace
 
-WinNotifyWindow::WinNotifyWindow(std::function<void(unsigned, unsigned)> onMessage)
-    : onMessage_(std::move(onMessage))
+WinNotifyWindow::WinNotifyWindow(std::function<void(unsigned, unsigned)> onMessage,
+                                 std::function<void()> onTaskbarCreated)
+    : onMessage_(std::move(onMessage)), onTaskbarCreated_(std::move(onTaskbarCreated))
 {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
@@ -40,8 +54,15 @@ WinNotifyWindow::WinNotifyWindow(std::function<void(unsigned, unsigned)> onMessa
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kClassName;
     RegisterClassExW(&windowClass); // fails harmlessly when it is registered already
-    window_ = reinterpret_cast<std::uintptr_t>(
-        CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this));
+    // Top-level, so that broadcasts reach it; never shown, and a tool
+    // window, so that it has no button on the taskbar or in Alt+Tab.
+    const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                        nullptr, instance, this);
+    window_ = reinterpret_cast<std::uintptr_t>(window);
+    // A program run as administrator hears the broadcast of the user's own
+    // taskbar, which runs with fewer rights, only if it lets it through.
+    if (window && taskbarCreatedMessage() != 0)
+        ChangeWindowMessageFilterEx(window, taskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
 }
 
 WinNotifyWindow::~WinNotifyWindow()
@@ -64,7 +85,7 @@ NOTIFYICONDATAW iconRecord(std::uintptr_t window, unsigned id)
 
 } // namespace
 
-bool WinNotifyWindow::add(unsigned id, void* icon, const std::wstring& tip)
+bool WinNotifyWindow::show(unsigned id, void* icon, const std::wstring& tip)
 {
     if (!window_)
         return false;
@@ -82,7 +103,17 @@ bool WinNotifyWindow::add(unsigned id, void* icon, const std::wstring& tip)
         std::wcsncpy(data.szTip, tip.c_str(), room);
         data.szTip[room] = L'\0';
     }
-    return Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    return Shell_NotifyIconW(NIM_ADD, &data) != FALSE || Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+bool WinNotifyWindow::has(unsigned id) const
+{
+    if (!window_)
+        return false;
+    NOTIFYICONDATAW data = iconRecord(window_, id);
+    data.uFlags = NIF_MESSAGE;
+    data.uCallbackMessage = kCallbackMessage;
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
 bool WinNotifyWindow::remove(unsigned id)

@@ -8,8 +8,40 @@
 
 namespace platform {
 
-bool winStartProcess(const std::wstring& commandLine, int showWindow, unsigned long& errorCode)
+namespace {
+
+// The system folder (C:\Windows\System32), with no separator at its end;
+// empty, with the error code, when it cannot be read.
+std::wstring systemFolder(unsigned long& errorCode)
 {
+    std::wstring folder(MAX_PATH, L'\0');
+    for (;;) {
+        const UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+        if (length == 0) {
+            errorCode = GetLastError();
+            return {};
+        }
+        if (length < folder.size()) {
+            folder.resize(length);
+            return folder;
+        }
+        folder.resize(length); // too short: `length` is the room needed, the null included
+    }
+}
+
+} // namespace
+
+bool winStartSystemProgram(const std::wstring& program, const std::wstring& commandLine, int showWindow,
+                           unsigned long& errorCode)
+{
+    const std::wstring folder = systemFolder(errorCode);
+    if (folder.empty())
+        return false;
+    // With no application name CreateProcessW would look for the line's
+    // first word in the program's own folder and the working folder before
+    // the system folder.
+    const std::wstring path = folder + (folder.back() == L'\\' ? L"" : L"\\") + program;
+
     // CreateProcessW may write into the command line buffer, so hand it a copy.
     std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back(L'\0');
@@ -20,7 +52,7 @@ bool winStartProcess(const std::wstring& commandLine, int showWindow, unsigned l
     startup.wShowWindow = static_cast<WORD>(showWindow);
     PROCESS_INFORMATION process{};
 
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessW(path.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                         &startup, &process)) {
         errorCode = GetLastError();
         return false;

@@ -8,13 +8,16 @@ namespace platform {
 HostShell::HostShell(MessageBox& notices) : notices_(notices) {}
 
 // On Windows each line goes to the system as it stands, with its window
-// style: cmd.exe runs it, and the system's own shutdown.exe schedules the
-// shutdown, warns the user and cancels it; "start" opens the address in the
-// user's browser. Only a line that cannot be started at all is reported.
+// style: the system's own cmd.exe runs it (every line begins "cmd.exe /c"),
+// and the system's own shutdown.exe schedules the shutdown, warns the user
+// and cancels it; "start" opens the address in the user's browser. Both are
+// the system folder's: a cmd.exe or shutdown.exe beside the program or in
+// its working folder is never run. Only a line that cannot be started at
+// all is reported.
 void HostShell::run(const QString& commandLine, int windowStyle)
 {
     unsigned long error = 0;
-    if (winStartProcess(commandLine.toStdWString(), windowStyle, error))
+    if (winStartSystemProgram(L"cmd.exe", commandLine.toStdWString(), windowStyle, error))
         return;
     const QString systemText = QString::fromStdWString(winErrorText(error));
     reportFailure(QStringLiteral("未能执行命令"),
