@@ -6,9 +6,13 @@ RUN_PACKAGES=(qt6-base-dev libgif-dev libxcb1-dev libcurl4-openssl-dev libfontco
 # compiler in the thread model Qt 6 needs, Qt's moc, rcc and uic for this
 # machine, and ninja.
 WINDOWS_BUILD_PACKAGES=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools ninja-build xz-utils)
+# libc6-dbg: the symbols of the system's loader, by which LeakSanitizer
+# knows the thread-local blocks it hands out (its own rule for
+# __tls_get_addr); without them, on a machine that lacks the package, a
+# library's thread-local variable (libjpeg-turbo's) reads as a leak.
 TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock xdg-utils systemd
                x11-utils x11-xserver-utils imagemagick g++-mingw-w64-x86-64-win32
-               clang libclang-rt-14-dev
+               clang libclang-rt-14-dev libc6-dbg
                qt6-wayland weston sway wayvnc wtype grim xwayland
                desktop-file-utils appstream dpkg-dev file
                gnome-shell gnome-shell-extension-appindicator gjs
