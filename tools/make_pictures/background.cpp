@@ -1,0 +1,112 @@
+#include "painting.h"
+#include "pictures.h"
+
+#include <QLinearGradient>
+#include <QRadialGradient>
+
+#include <cmath>
+
+// A calm dusk sky: pale blue fading into a warm peach horizon, a low sun glow
+// with faint rays, a few translucent waves and soft bokeh lights. Only the
+// top-left 246 x 278 pixels are visible in the main window, so the sun and
+// the first wave crest sit inside that corner; contrast stays low everywhere
+// so black and red label text remain readable on top.
+QImage makeBackground(int scale)
+{
+    const int w = 480, h = 720;
+    QImage img(w * scale, h * scale, QImage::Format_RGB32);
+    img.setDevicePixelRatio(scale); // drawn in the 1x coordinates
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    QLinearGradient sky(0, 0, w * 0.35, h);
+    sky.setColorAt(0.00, QColor(214, 231, 250));
+    sky.setColorAt(0.22, QColor(232, 236, 252));
+    sky.setColorAt(0.40, QColor(250, 238, 236));
+    sky.setColorAt(0.70, QColor(253, 233, 216));
+    sky.setColorAt(1.00, QColor(246, 226, 230));
+    p.fillRect(img.rect(), sky);
+
+    // Sun glow near the upper right of the visible corner.
+    const QPointF sun(196, 58);
+    QRadialGradient glow(sun, 170);
+    glow.setColorAt(0.00, QColor(255, 252, 238, 235));
+    glow.setColorAt(0.18, QColor(255, 244, 220, 150));
+    glow.setColorAt(0.55, QColor(255, 236, 214, 45));
+    glow.setColorAt(1.00, QColor(255, 236, 214, 0));
+    p.fillRect(img.rect(), glow);
+
+    // Faint rays fanning out from the sun.
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 11; ++i) {
+        const double a = (i * 360.0 / 11 + 12) * kPi / 180.0;
+        const double spread = 0.07 + 0.035 * (i % 3);
+        QPainterPath ray(sun);
+        ray.lineTo(sun + QPointF(std::cos(a - spread), std::sin(a - spread)) * 900);
+        ray.lineTo(sun + QPointF(std::cos(a + spread), std::sin(a + spread)) * 900);
+        ray.closeSubpath();
+        QRadialGradient fade(sun, 420);
+        fade.setColorAt(0.0, QColor(255, 255, 255, 0));
+        fade.setColorAt(0.12, QColor(255, 255, 255, 60));
+        fade.setColorAt(1.0, QColor(255, 255, 255, 0));
+        p.setBrush(fade);
+        p.drawPath(ray);
+    }
+
+    // Layered soft waves; each is a sine band filled down to the bottom edge.
+    struct Wave { double y, amp, len, phase; QColor top, bottom; };
+    const Wave waves[] = {
+        {150, 14, 330, 0.6, QColor(255, 255, 255, 70), QColor(255, 255, 255, 0)},
+        {206, 11, 260, 2.1, QColor(214, 226, 248, 80), QColor(240, 226, 240, 20)},
+        {250, 9, 210, 4.0, QColor(255, 255, 255, 95), QColor(255, 244, 236, 30)},
+        {420, 16, 300, 1.3, QColor(244, 208, 196, 55), QColor(240, 206, 214, 25)},
+        {560, 12, 240, 3.2, QColor(255, 255, 255, 70), QColor(255, 255, 255, 15)},
+    };
+    for (const Wave &wv : waves) {
+        QPainterPath crest;
+        crest.moveTo(0, wv.y + wv.amp * std::sin(wv.phase));
+        for (int x = 4; x <= w; x += 4)
+            crest.lineTo(x, wv.y + wv.amp * std::sin(2 * kPi * x / wv.len + wv.phase));
+        QPainterPath band = crest;
+        band.lineTo(w, h);
+        band.lineTo(0, h);
+        band.closeSubpath();
+        QLinearGradient g(0, wv.y - wv.amp, 0, wv.y + 220);
+        g.setColorAt(0, wv.top);
+        g.setColorAt(1, wv.bottom);
+        p.fillPath(band, g);
+        // A thin bright line along the crest.
+        p.strokePath(crest, QPen(QColor(255, 255, 255, 110), 1.2));
+    }
+
+    // Bokeh: translucent discs with a soft rim, half of them in the
+    // visible corner so the skin looks alive where it is actually seen.
+    std::mt19937 rng(20240517u);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const QColor tints[] = {QColor(255, 255, 255), QColor(255, 226, 190),
+                            QColor(206, 222, 255), QColor(255, 210, 222)};
+    for (int i = 0; i < 46; ++i) {
+        const bool corner = i % 2 == 0;
+        const double x = corner ? unit(rng) * 246 : unit(rng) * w;
+        const double y = corner ? unit(rng) * 278 : unit(rng) * h;
+        const double r = 6 + std::pow(unit(rng), 2.0) * (corner ? 26 : 40);
+        const QColor c = tints[std::uniform_int_distribution<int>(0, 3)(rng)];
+        const int a = 40 + int(unit(rng) * 50);
+        QRadialGradient disc(QPointF(x, y), r);
+        disc.setColorAt(0.0, QColor(c.red(), c.green(), c.blue(), a / 2));
+        disc.setColorAt(0.82, QColor(c.red(), c.green(), c.blue(), a));
+        disc.setColorAt(1.0, QColor(c.red(), c.green(), c.blue(), 0));
+        p.setBrush(disc);
+        p.drawEllipse(QPointF(x, y), r, r);
+    }
+
+    // Tiny sparkles, mostly within the visible corner.
+    for (int i = 0; i < 40; ++i) {
+        const double x = unit(rng) * (i < 28 ? 246 : w);
+        const double y = unit(rng) * (i < 28 ? 278 : h);
+        const double r = 0.8 + unit(rng) * 1.4;
+        p.setBrush(QColor(255, 255, 255, 120 + int(unit(rng) * 100)));
+        p.drawEllipse(QPointF(x, y), r, r);
+    }
+    return img;
+}

@@ -1,0 +1,64 @@
+#include "painting.h"
+
+#include <QLinearGradient>
+
+#include <algorithm>
+#include <cmath>
+
+QColor withAlpha(QColor c, int alpha)
+{
+    c.setAlpha(std::clamp(alpha, 0, 255));
+    return c;
+}
+
+QFont cjkFont(int pixelSize, bool bold)
+{
+    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+}
+
+void drawDial(QPainter &p, QPointF c, double r, int alpha)
+{
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(255, 255, 255, alpha / 2), 1.2));
+    p.drawEllipse(c, r, r);
+    for (int i = 0; i < 60; ++i) {
+        const double a = i * kPi / 30;
+        const bool hour = i % 5 == 0;
+        const double r0 = r - (hour ? 9 : 4);
+        p.setPen(QPen(QColor(255, 255, 255, hour ? alpha : alpha / 2), hour ? 2.4 : 1.0,
+                      Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(c + QPointF(std::cos(a), std::sin(a)) * r0,
+                   c + QPointF(std::cos(a), std::sin(a)) * (r - 1.5));
+    }
+}
+
+void drawShadowedText(QPainter &p, QPointF at, const QString &text, const QFont &font,
+                      QColor colour, QColor shadow)
+{
+    p.setFont(font);
+    p.setPen(shadow);
+    p.drawText(at + QPointF(1.5, 1.5), text);
+    p.setPen(colour);
+    p.drawText(at, text);
+}
+
+void drawLightStreaks(QPainter &p, int count, double x0, double step, double top, double lean,
+                      double leanFar, double h)
+{
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < count; ++i) {
+        QPainterPath streak;
+        const double x = x0 + i * step;
+        streak.moveTo(x, 0);
+        streak.lineTo(x + top + i * 6, 0);
+        streak.lineTo(x + lean + i * 6, h);
+        streak.lineTo(x + leanFar, h);
+        streak.closeSubpath();
+        p.setBrush(QColor(255, 255, 255, 14 + i * 3));
+        p.drawPath(streak);
+    }
+}

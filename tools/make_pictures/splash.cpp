@@ -1,0 +1,292 @@
+#include "painting.h"
+#include "pictures.h"
+
+#include <QLinearGradient>
+#include <QList>
+#include <QRadialGradient>
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cmath>
+
+// The splash picture (500 x 200). Light on the left for the large title and
+// the red line at the bottom left, deepening into the icon's blue and purple
+// on the right, where the program icon glows inside a clock dial and the
+// white version label sits at the bottom right. A mid-tone plate in the
+// top-left corner carries the window's black and near-white labels. Frame 1
+// moves the glow behind the icon and lights the dial's next hour tick.
+QImage makeSplashFrame(int frame, int scale)
+{
+    const int w = 500, h = 200;
+    QImage img(w * scale, h * scale, QImage::Format_RGB32);
+    img.setDevicePixelRatio(scale); // drawn in the 1x coordinates
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+
+    QLinearGradient bg(0, 0, w, 0);
+    bg.setColorAt(0.00, QColor(238, 242, 251));
+    bg.setColorAt(0.42, QColor(218, 226, 246));
+    bg.setColorAt(0.60, QColor(132, 148, 222));
+    bg.setColorAt(0.72, QColor(64, 78, 184));
+    bg.setColorAt(1.00, QColor(42, 30, 110));
+    p.fillRect(img.rect(), bg);
+    // Deeper shade towards the bottom-right corner, under the version label.
+    QRadialGradient floor(QPointF(w, h), 230);
+    floor.setColorAt(0.0, QColor(16, 12, 52, 140));
+    floor.setColorAt(1.0, QColor(16, 12, 52, 0));
+    p.fillRect(img.rect(), floor);
+
+    // Soft diagonal light streaks over the gradient.
+    drawLightStreaks(p, 4, 230, 46, 22, -60, -82, h);
+
+    const QPointF iconCentre(420, 86);
+    const QPointF glowAt = iconCentre + (frame == 0 ? QPointF(-14, -10) : QPointF(14, 10));
+    QRadialGradient glow(glowAt, 96);
+    glow.setColorAt(0.0, QColor(170, 196, 255, frame == 0 ? 170 : 190));
+    glow.setColorAt(0.5, QColor(140, 150, 255, 60));
+    glow.setColorAt(1.0, QColor(120, 120, 255, 0));
+    p.setBrush(glow);
+    p.drawEllipse(glowAt, 96, 96);
+    drawDial(p, iconCentre, 70, 110);
+    // One hour tick of the dial lit in amber; it moves on by one in frame 1.
+    {
+        const double a = (frame == 0 ? -60 : -30) * kPi / 180;
+        p.setPen(QPen(QColor(255, 196, 70), 3.0, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(iconCentre + QPointF(std::cos(a), std::sin(a)) * 61,
+                   iconCentre + QPointF(std::cos(a), std::sin(a)) * 68.5);
+    }
+    p.drawImage(QPointF(iconCentre.x() - 48, iconCentre.y() - 48), scaledIcon(96, scale));
+
+    // Title, a thin amber rule and the subtitle.
+    drawShadowedText(p, QPointF(40, 104), QStringLiteral("关机工具"), cjkFont(64, true),
+                     QColor(30, 42, 118), QColor(255, 255, 255, 200));
+    QLinearGradient rule(40, 0, 300, 0);
+    rule.setColorAt(0, QColor(255, 190, 60, 230));
+    rule.setColorAt(1, QColor(255, 190, 60, 0));
+    p.fillRect(QRectF(42, 118, 258, 2.5), rule);
+    p.setFont(cjkFont(15, false));
+    p.setPen(QColor(70, 82, 132));
+    p.drawText(QPointF(43, 143), QStringLiteral("Vesperon  定时关机 · 倒计时 · 提醒"));
+
+    // The mid-tone plate in the top-left corner.
+    QPainterPath plate;
+    plate.moveTo(0, 0);
+    plate.lineTo(124, 0);
+    plate.quadTo(118, 21, 100, 21);
+    plate.lineTo(0, 21);
+    plate.closeSubpath();
+    QLinearGradient plateFill(0, 0, 0, 21);
+    plateFill.setColorAt(0, QColor(116, 124, 152));
+    plateFill.setColorAt(1, QColor(102, 110, 140));
+    p.fillPath(plate, plateFill);
+    p.end();
+    return img;
+}
+
+// ------------------------------------------------------------------ gif
+
+namespace {
+
+// The splash window keys out RGB(88, 88, 88); no pixel of the splash may
+// have that colour.
+constexpr QRgb kTransparencyKey = 0xff585858;
+
+// A palette of at most `count` colours for all frames together, by median
+// cut: the box of colours with the widest spread (weighted by how many
+// pixels it holds) is split at the median of its widest channel until there
+// are enough boxes; each box gives its mean colour.
+QList<QRgb> medianCutPalette(const std::vector<QImage> &frames, int count)
+{
+    std::vector<QRgb> pixels;
+    for (const QImage &frame : frames) {
+        const QImage rgb = frame.convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < rgb.height(); ++y) {
+            const QRgb *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+            pixels.insert(pixels.end(), line, line + rgb.width());
+        }
+    }
+    std::sort(pixels.begin(), pixels.end());
+    struct Entry { int c[3]; qint64 weight; };
+    std::vector<Entry> entries;
+    for (size_t i = 0; i < pixels.size();) {
+        size_t j = i;
+        while (j < pixels.size() && pixels[j] == pixels[i])
+            ++j;
+        entries.push_back({{qRed(pixels[i]), qGreen(pixels[i]), qBlue(pixels[i])}, qint64(j - i)});
+        i = j;
+    }
+
+    struct Box { size_t begin, end; };
+    auto spread = [&](const Box &b, int *channel) {
+        int lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
+        for (size_t i = b.begin; i < b.end; ++i)
+            for (int k = 0; k < 3; ++k) {
+                lo[k] = std::min(lo[k], entries[i].c[k]);
+                hi[k] = std::max(hi[k], entries[i].c[k]);
+            }
+        int best = 0;
+        for (int k = 1; k < 3; ++k)
+            if (hi[k] - lo[k] > hi[best] - lo[best])
+                best = k;
+        *channel = best;
+        return hi[best] - lo[best];
+    };
+    auto weight = [&](const Box &b) {
+        qint64 sum = 0;
+        for (size_t i = b.begin; i < b.end; ++i)
+            sum += entries[i].weight;
+        return sum;
+    };
+
+    std::vector<Box> boxes{{0, entries.size()}};
+    while (int(boxes.size()) < count) {
+        int pick = -1, channel = 0;
+        double bestScore = 0;
+        for (int i = 0; i < int(boxes.size()); ++i) {
+            if (boxes[i].end - boxes[i].begin < 2)
+                continue;
+            int ch;
+            const int range = spread(boxes[i], &ch);
+            const double score = double(range) * std::sqrt(double(weight(boxes[i])));
+            if (range > 0 && score > bestScore) {
+                bestScore = score;
+                pick = i;
+                channel = ch;
+            }
+        }
+        if (pick < 0)
+            break;  // every box holds a single colour
+        Box &b = boxes[size_t(pick)];
+        // Sort by the channel, ties by the whole colour, so the order is total.
+        std::sort(entries.begin() + qsizetype(b.begin), entries.begin() + qsizetype(b.end),
+                  [channel](const Entry &x, const Entry &y) {
+                      if (x.c[channel] != y.c[channel])
+                          return x.c[channel] < y.c[channel];
+                      return std::lexicographical_compare(x.c, x.c + 3, y.c, y.c + 3);
+                  });
+        const qint64 half = weight(b) / 2;
+        qint64 run = 0;
+        size_t cut = b.begin;
+        while (cut < b.end - 1 && run + entries[cut].weight <= half)
+            run += entries[cut++].weight;
+        cut = std::clamp(cut, b.begin + 1, b.end - 1);
+        const Box upper{cut, b.end};
+        b.end = cut;
+        boxes.push_back(upper);
+    }
+
+    QList<QRgb> palette;
+    for (const Box &b : boxes) {
+        double sum[3] = {0, 0, 0};
+        const double total = double(weight(b));
+        for (size_t i = b.begin; i < b.end; ++i)
+            for (int k = 0; k < 3; ++k)
+                sum[k] += entries[i].c[k] * double(entries[i].weight);
+        QRgb colour = qRgb(int(std::lround(sum[0] / total)), int(std::lround(sum[1] / total)),
+                           int(std::lround(sum[2] / total)));
+        if (colour == kTransparencyKey)
+            colour = qRgb(88, 88, 90);  // nudged off the key, invisibly
+        palette.push_back(colour);
+    }
+    return palette;
+}
+
+int appendToByteArray(GifFileType *gif, const GifByteType *data, int length)
+{
+    static_cast<QByteArray *>(gif->UserData)->append(reinterpret_cast<const char *>(data), length);
+    return length;
+}
+
+QString gifError(int code)
+{
+    const char *text = GifErrorString(code);
+    return text ? QString::fromLatin1(text) : QStringLiteral("giflib error %1").arg(code);
+}
+
+} // namespace
+
+// An animated GIF89a with one global palette, looping, `delay` hundredths of
+// a second per frame. Qt maps the pixels to the palette; giflib encodes.
+bool writeGif(const std::vector<QImage> &frames, int delay, const QString &path)
+{
+    const int w = frames.front().width(), h = frames.front().height();
+    QList<QRgb> palette = medianCutPalette(frames, 256);
+    std::vector<QImage> indexed;
+    for (const QImage &frame : frames) {
+        if (frame.size() != frames.front().size())
+            return fail(QStringLiteral("%1: frames differ in size").arg(path));
+        indexed.push_back(frame.convertToFormat(QImage::Format_RGB32)
+                              .convertToFormat(QImage::Format_Indexed8, palette,
+                                               Qt::ThresholdDither | Qt::AvoidDither));
+        const QImage &img = indexed.back();
+        if (img.format() != QImage::Format_Indexed8 || img.colorTable() != palette)
+            return fail(QStringLiteral("%1: unexpected result from the colour mapping").arg(path));
+        for (int y = 0; y < h; ++y) {
+            const uchar *line = img.constScanLine(y);
+            for (int x = 0; x < w; ++x)
+                if (line[x] >= palette.size() || palette[line[x]] == kTransparencyKey)
+                    return fail(QStringLiteral("%1: pixel with the transparency key").arg(path));
+        }
+    }
+
+    // giflib wants a power of two entries; the padding is black, never used.
+    std::vector<GifColorType> colours(256, GifColorType{0, 0, 0});
+    for (qsizetype i = 0; i < palette.size(); ++i)
+        colours[size_t(i)] = GifColorType{GifByteType(qRed(palette[i])),
+                                          GifByteType(qGreen(palette[i])),
+                                          GifByteType(qBlue(palette[i]))};
+    ColorMapObject *map = GifMakeMapObject(256, colours.data());
+    if (!map)
+        return fail(QStringLiteral("%1: out of memory for the colour map").arg(path));
+
+    QByteArray bytes;
+    int error = 0;
+    GifFileType *gif = EGifOpen(&bytes, appendToByteArray, &error);
+    if (!gif) {
+        GifFreeMapObject(map);
+        return fail(QStringLiteral("cannot start %1: %2").arg(path, gifError(error)));
+    }
+    EGifSetGifVersion(gif, true);
+    QString problem;
+    auto check = [&](int rc, const char *step) {
+        if (rc != GIF_OK && problem.isEmpty())
+            problem = QStringLiteral("%1: %2").arg(QLatin1String(step), gifError(gif->Error));
+        return problem.isEmpty();
+    };
+
+    if (check(EGifPutScreenDesc(gif, w, h, 8, 0, map), "screen descriptor")) {
+        // NETSCAPE2.0 application extension: loop for ever.
+        static const GifByteType app[11] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
+        static const GifByteType loop[3] = {1, 0, 0};
+        check(EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE), "loop extension")
+            && check(EGifPutExtensionBlock(gif, sizeof app, app), "loop extension")
+            && check(EGifPutExtensionBlock(gif, sizeof loop, loop), "loop extension")
+            && check(EGifPutExtensionTrailer(gif), "loop extension");
+    }
+    std::vector<GifPixelType> row(size_t(w), 0);
+    for (const QImage &img : indexed) {
+        if (!problem.isEmpty())
+            break;
+        GraphicsControlBlock gcb{DISPOSE_DO_NOT, false, delay, NO_TRANSPARENT_COLOR};
+        GifByteType ext[4];
+        const size_t extLength = EGifGCBToExtension(&gcb, ext);
+        if (!check(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(extLength), ext),
+                   "graphics control")
+            || !check(EGifPutImageDesc(gif, 0, 0, w, h, false, nullptr), "image descriptor"))
+            break;
+        for (int y = 0; y < h; ++y) {
+            std::copy_n(img.constScanLine(y), w, row.begin());
+            if (!check(EGifPutLine(gif, row.data(), w), "image data"))
+                break;
+        }
+    }
+    GifFreeMapObject(map);
+    int closeError = 0;
+    if (EGifCloseFile(gif, &closeError) != GIF_OK && problem.isEmpty())
+        problem = QStringLiteral("finishing: %1").arg(gifError(closeError));
+    if (!problem.isEmpty())
+        return fail(QStringLiteral("cannot encode %1: %2").arg(path, problem));
+    return writeFile(path, bytes);
+}
