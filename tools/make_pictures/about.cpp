@@ -21,14 +21,10 @@ QImage makeAbout(int scale)
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
 
-    QLinearGradient bg(0, 0, w, 0);
-    bg.setColorAt(0.00, QColor(240, 243, 251));
-    bg.setColorAt(0.40, QColor(220, 227, 246));
-    bg.setColorAt(0.60, QColor(120, 134, 216));
-    bg.setColorAt(0.76, QColor(60, 58, 164));
-    bg.setColorAt(0.88, QColor(72, 26, 96));
-    bg.setColorAt(1.00, QColor(138, 14, 38));
-    p.fillRect(img.rect(), bg);
+    paintSky(p, {.colours = {{0.00, QColor(240, 243, 251)}, {0.40, QColor(220, 227, 246)},
+                             {0.60, QColor(120, 134, 216)}, {0.76, QColor(60, 58, 164)},
+                             {0.88, QColor(72, 26, 96)}, {1.00, QColor(138, 14, 38)}},
+                 .towards = QPointF(w, 0), .area = QRectF(0, 0, w, h)});
 
     drawLightStreaks(p, 3, 250, 50, 24, -56, -80, h);
 

@@ -19,39 +19,19 @@ QImage makeBackground(int scale)
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
 
-    QLinearGradient sky(0, 0, w * 0.35, h);
-    sky.setColorAt(0.00, QColor(214, 231, 250));
-    sky.setColorAt(0.22, QColor(232, 236, 252));
-    sky.setColorAt(0.40, QColor(250, 238, 236));
-    sky.setColorAt(0.70, QColor(253, 233, 216));
-    sky.setColorAt(1.00, QColor(246, 226, 230));
-    p.fillRect(img.rect(), sky);
-
-    // Sun glow near the upper right of the visible corner.
-    const QPointF sun(196, 58);
-    QRadialGradient glow(sun, 170);
-    glow.setColorAt(0.00, QColor(255, 252, 238, 235));
-    glow.setColorAt(0.18, QColor(255, 244, 220, 150));
-    glow.setColorAt(0.55, QColor(255, 236, 214, 45));
-    glow.setColorAt(1.00, QColor(255, 236, 214, 0));
-    p.fillRect(img.rect(), glow);
-
-    // Faint rays fanning out from the sun.
-    p.setPen(Qt::NoPen);
-    for (int i = 0; i < 11; ++i) {
-        const double a = (i * 360.0 / 11 + 12) * kPi / 180.0;
-        const double spread = 0.07 + 0.035 * (i % 3);
-        QPainterPath ray(sun);
-        ray.lineTo(sun + QPointF(std::cos(a - spread), std::sin(a - spread)) * 900);
-        ray.lineTo(sun + QPointF(std::cos(a + spread), std::sin(a + spread)) * 900);
-        ray.closeSubpath();
-        QRadialGradient fade(sun, 420);
-        fade.setColorAt(0.0, QColor(255, 255, 255, 0));
-        fade.setColorAt(0.12, QColor(255, 255, 255, 60));
-        fade.setColorAt(1.0, QColor(255, 255, 255, 0));
-        p.setBrush(fade);
-        p.drawPath(ray);
-    }
+    // The sun glows near the upper right of the visible corner, its faint
+    // rays fanning out over the whole picture.
+    paintSky(p, {.colours = {{0.00, QColor(214, 231, 250)}, {0.22, QColor(232, 236, 252)},
+                             {0.40, QColor(250, 238, 236)}, {0.70, QColor(253, 233, 216)},
+                             {1.00, QColor(246, 226, 230)}},
+                 .towards = QPointF(w * 0.35, h), .area = QRectF(0, 0, w, h),
+                 .sun = QPointF(196, 58), .glowRadius = 170,
+                 .glow = {{0.00, QColor(255, 252, 238, 235)}, {0.18, QColor(255, 244, 220, 150)},
+                          {0.55, QColor(255, 236, 214, 45)}, {1.00, QColor(255, 236, 214, 0)}},
+                 .rays = 11, .rayDegrees = 12, .raySpread = 0.07, .raySpreadStep = 0.035,
+                 .rayLength = 900, .rayFadeRadius = 420,
+                 .rayFade = {{0.0, QColor(255, 255, 255, 0)}, {0.12, QColor(255, 255, 255, 60)},
+                             {1.0, QColor(255, 255, 255, 0)}}});
 
     // Layered soft waves; each is a sine band filled down to the bottom edge.
     struct Wave { double y, amp, len, phase; QColor top, bottom; };

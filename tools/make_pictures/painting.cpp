@@ -1,6 +1,7 @@
 #include "painting.h"
 
 #include <QLinearGradient>
+#include <QRadialGradient>
 
 #include <algorithm>
 #include <cmath>
@@ -9,6 +10,39 @@ QColor withAlpha(QColor c, int alpha)
 {
     c.setAlpha(std::clamp(alpha, 0, 255));
     return c;
+}
+
+QLinearGradient linear(QPointF from, QPointF to, const QGradientStops &stops)
+{
+    QLinearGradient gradient(from, to);
+    gradient.setStops(stops);
+    return gradient;
+}
+
+QRadialGradient radial(QPointF centre, double radius, const QGradientStops &stops)
+{
+    QRadialGradient gradient(centre, radius);
+    gradient.setStops(stops);
+    return gradient;
+}
+
+void paintSky(QPainter &p, const Sky &sky)
+{
+    p.fillRect(sky.area, linear(QPointF(0, 0), sky.towards, sky.colours));
+    if (!sky.glow.isEmpty())
+        p.fillRect(sky.glowArea.isEmpty() ? sky.area : sky.glowArea,
+                   radial(sky.sun, sky.glowRadius, sky.glow));
+    p.setPen(Qt::NoPen);
+    p.setBrush(radial(sky.sun, sky.rayFadeRadius, sky.rayFade));
+    for (int i = 0; i < sky.rays; ++i) {
+        const double a = (i * 360.0 / sky.rays + sky.rayDegrees) * kPi / 180;
+        const double spread = sky.raySpread + sky.raySpreadStep * (i % 3);
+        QPainterPath ray(sky.sun);
+        ray.lineTo(sky.sun + QPointF(std::cos(a - spread), std::sin(a - spread)) * sky.rayLength);
+        ray.lineTo(sky.sun + QPointF(std::cos(a + spread), std::sin(a + spread)) * sky.rayLength);
+        ray.closeSubpath();
+        p.drawPath(ray);
+    }
 }
 
 QFont cjkFont(int pixelSize, bool bold)

@@ -5,9 +5,11 @@
 
 #include <QColor>
 #include <QFont>
+#include <QGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointF>
+#include <QRectF>
 #include <QString>
 
 #include <cstdint>
@@ -33,6 +35,32 @@ private:
 };
 
 QColor withAlpha(QColor c, int alpha);
+
+// Gradients given their stops, {position, colour} pairs.
+QLinearGradient linear(QPointF from, QPointF to, const QGradientStops &stops);
+QRadialGradient radial(QPointF centre, double radius, const QGradientStops &stops);
+
+// A sky, as every picture paints its own: `colours` from the top-left corner
+// towards `towards` over `area`; then, when `glow` has stops, the sun's glow
+// out to `glowRadius` over `glowArea` (or `area`); then `rays` faint rays
+// from the sun, the first at `rayDegrees` (clockwise from the right), ray i
+// reaching `raySpread + raySpreadStep * (i % 3)` radians to either side of
+// its direction and `rayLength` far, lit by `rayFade` out to `rayFadeRadius`.
+struct Sky {
+    QGradientStops colours{};
+    QPointF towards{};
+    QRectF area{};
+    QPointF sun{};
+    double glowRadius = 0;
+    QGradientStops glow{};
+    QRectF glowArea{};
+    int rays = 0;
+    double rayDegrees = 0, raySpread = 0, raySpreadStep = 0, rayLength = 0, rayFadeRadius = 0;
+    QGradientStops rayFade{};
+};
+
+// Paints the sky; leaves the painter's pen off.
+void paintSky(QPainter &p, const Sky &sky);
 
 // A band under a curve y(x), sampled every 2 px across the picture width and
 // closed down to `bottom`.

@@ -111,13 +111,10 @@ QImage makeStarrySkin(int scale)
     // where the hill in front falls away; a band of haze lies over the
     // hill's crest under the visible corner.
     const double farHorizon = 468;
-    QLinearGradient sky(0, 0, 0, farHorizon);
-    sky.setColorAt(0.00, QColor(6, 9, 32));
-    sky.setColorAt(0.30, QColor(14, 21, 60));
-    sky.setColorAt(0.70, QColor(26, 36, 92));
-    sky.setColorAt(0.92, QColor(48, 60, 122));
-    sky.setColorAt(1.00, QColor(84, 96, 158));
-    p.fillRect(QRectF(0, 0, w, farHorizon + 6), sky);
+    paintSky(p, {.colours = {{0.00, QColor(6, 9, 32)}, {0.30, QColor(14, 21, 60)},
+                             {0.70, QColor(26, 36, 92)}, {0.92, QColor(48, 60, 122)},
+                             {1.00, QColor(84, 96, 158)}},
+                 .towards = QPointF(0, farHorizon), .area = QRectF(0, 0, w, farHorizon + 6)});
     QRadialGradient haze(QPointF(0, 0), 1);
     haze.setColorAt(0, QColor(70, 84, 150, 150));
     haze.setColorAt(1, QColor(70, 84, 150, 0));
@@ -318,34 +315,16 @@ QImage makeDaySkySkin(int scale)
     p.setRenderHint(QPainter::Antialiasing);
     Dice dice(0x5ea52002u);
 
-    QLinearGradient sky(0, 0, 0, h);
-    sky.setColorAt(0.00, QColor(44, 116, 214));
-    sky.setColorAt(0.20, QColor(86, 156, 232));
-    sky.setColorAt(0.28, QColor(132, 188, 244));
-    sky.setColorAt(1.00, QColor(188, 218, 250));
-    p.fillRect(img.rect(), sky);
-
-    const QPointF sun(140, 26);
-    QRadialGradient glow(sun, 160);
-    glow.setColorAt(0.00, QColor(255, 255, 244, 255));
-    glow.setColorAt(0.08, QColor(255, 252, 226, 230));
-    glow.setColorAt(0.22, QColor(255, 248, 220, 110));
-    glow.setColorAt(0.55, QColor(255, 255, 255, 30));
-    glow.setColorAt(1.00, QColor(255, 255, 255, 0));
-    p.fillRect(img.rect(), glow);
-    p.setPen(Qt::NoPen);
-    for (int i = 0; i < 12; ++i) {
-        const double a = (i * 30 + 8) * kPi / 180;
-        QPainterPath ray(sun);
-        ray.lineTo(sun + QPointF(std::cos(a - 0.05), std::sin(a - 0.05)) * 260);
-        ray.lineTo(sun + QPointF(std::cos(a + 0.05), std::sin(a + 0.05)) * 260);
-        ray.closeSubpath();
-        QRadialGradient fade(sun, 260);
-        fade.setColorAt(0.0, QColor(255, 255, 255, 70));
-        fade.setColorAt(1.0, QColor(255, 255, 255, 0));
-        p.setBrush(fade);
-        p.drawPath(ray);
-    }
+    paintSky(p, {.colours = {{0.00, QColor(44, 116, 214)}, {0.20, QColor(86, 156, 232)},
+                             {0.28, QColor(132, 188, 244)}, {1.00, QColor(188, 218, 250)}},
+                 .towards = QPointF(0, h), .area = QRectF(0, 0, w, h),
+                 .sun = QPointF(140, 26), .glowRadius = 160,
+                 .glow = {{0.00, QColor(255, 255, 244, 255)}, {0.08, QColor(255, 252, 226, 230)},
+                          {0.22, QColor(255, 248, 220, 110)}, {0.55, QColor(255, 255, 255, 30)},
+                          {1.00, QColor(255, 255, 255, 0)}},
+                 .rays = 12, .rayDegrees = 8, .raySpread = 0.05, .rayLength = 260,
+                 .rayFadeRadius = 260,
+                 .rayFade = {{0.0, QColor(255, 255, 255, 70)}, {1.0, QColor(255, 255, 255, 0)}}});
 
     // Small clouds in the upper sky; their edges show between the controls.
     struct Puff { double x, y, w, h; };
@@ -454,19 +433,14 @@ QImage makeSeaSkin(int scale)
     p.setRenderHint(QPainter::Antialiasing);
     Dice dice(0x5ea53003u);
 
-    QLinearGradient sky(0, 0, 0, horizon);
-    sky.setColorAt(0.0, QColor(96, 162, 226));
-    sky.setColorAt(0.7, QColor(170, 210, 242));
-    sky.setColorAt(1.0, QColor(222, 236, 248));
-    p.fillRect(QRectF(0, 0, w, horizon + 1), sky);
-
     const QPointF sun(140, 50);
-    QRadialGradient glow(sun, 90);
-    glow.setColorAt(0.00, QColor(255, 255, 240, 255));
-    glow.setColorAt(0.12, QColor(255, 250, 222, 240));
-    glow.setColorAt(0.30, QColor(255, 246, 214, 90));
-    glow.setColorAt(1.00, QColor(255, 255, 255, 0));
-    p.fillRect(QRectF(0, 0, w, horizon), glow);
+    paintSky(p, {.colours = {{0.0, QColor(96, 162, 226)}, {0.7, QColor(170, 210, 242)},
+                             {1.0, QColor(222, 236, 248)}},
+                 .towards = QPointF(0, horizon), .area = QRectF(0, 0, w, horizon + 1),
+                 .sun = sun, .glowRadius = 90,
+                 .glow = {{0.00, QColor(255, 255, 240, 255)}, {0.12, QColor(255, 250, 222, 240)},
+                          {0.30, QColor(255, 246, 214, 90)}, {1.00, QColor(255, 255, 255, 0)}},
+                 .glowArea = QRectF(0, 0, w, horizon)});
     drawCloud(p, QPointF(40, 40), 80, 18, dice, QColor(255, 255, 255), QColor(226, 236, 248));
     drawCloud(p, QPointF(250, 30), 90, 20, dice, QColor(255, 255, 255), QColor(226, 236, 248));
     drawCloud(p, QPointF(400, 60), 120, 24, dice, QColor(255, 255, 255), QColor(226, 236, 248));

@@ -25,18 +25,14 @@ QImage makeSplashFrame(int frame, int scale)
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
 
-    QLinearGradient bg(0, 0, w, 0);
-    bg.setColorAt(0.00, QColor(238, 242, 251));
-    bg.setColorAt(0.42, QColor(218, 226, 246));
-    bg.setColorAt(0.60, QColor(132, 148, 222));
-    bg.setColorAt(0.72, QColor(64, 78, 184));
-    bg.setColorAt(1.00, QColor(42, 30, 110));
-    p.fillRect(img.rect(), bg);
-    // Deeper shade towards the bottom-right corner, under the version label.
-    QRadialGradient floor(QPointF(w, h), 230);
-    floor.setColorAt(0.0, QColor(16, 12, 52, 140));
-    floor.setColorAt(1.0, QColor(16, 12, 52, 0));
-    p.fillRect(img.rect(), floor);
+    // Light to dark from left to right; the sky's glow is a deeper shade in
+    // the bottom-right corner, under the version label.
+    paintSky(p, {.colours = {{0.00, QColor(238, 242, 251)}, {0.42, QColor(218, 226, 246)},
+                             {0.60, QColor(132, 148, 222)}, {0.72, QColor(64, 78, 184)},
+                             {1.00, QColor(42, 30, 110)}},
+                 .towards = QPointF(w, 0), .area = QRectF(0, 0, w, h), .sun = QPointF(w, h),
+                 .glowRadius = 230,
+                 .glow = {{0.0, QColor(16, 12, 52, 140)}, {1.0, QColor(16, 12, 52, 0)}}});
 
     // Soft diagonal light streaks over the gradient.
     drawLightStreaks(p, 4, 230, 46, 22, -60, -82, h);
