@@ -1,11 +1,7 @@
 #include "painting.h"
 #include "pictures.h"
 
-#include <QLinearGradient>
-#include <QRadialGradient>
 #include <QtEndian>
-
-#include <cmath>
 
 // The about window's banner (500 x 200): the same motif as the splash. Light
 // on the left, where the window's black label sits in the top-left corner,
@@ -15,8 +11,7 @@
 QImage makeAbout(int scale)
 {
     const int w = 500, h = 200;
-    QImage img(w * scale, h * scale, QImage::Format_RGB32);
-    img.setDevicePixelRatio(scale); // drawn in the 1x coordinates
+    QImage img = canvas(w, h, scale);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -29,31 +24,20 @@ QImage makeAbout(int scale)
     drawLightStreaks(p, 3, 250, 50, 24, -56, -80, h);
 
     const QPointF dial(356, 100);
-    QRadialGradient glow(dial, 90);
-    glow.setColorAt(0.0, QColor(170, 196, 255, 120));
-    glow.setColorAt(1.0, QColor(120, 120, 255, 0));
-    p.setBrush(glow);
-    p.drawEllipse(dial, 90, 90);
+    drawGlow(p, dial, 90, {{0.0, QColor(170, 196, 255, 120)}, {1.0, QColor(120, 120, 255, 0)}});
     drawDial(p, dial, 64, 110);
     // Clock hands on the dial: the amber hand of the icon and a white one.
     p.setPen(QPen(QColor(255, 255, 255, 200), 4, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(dial, dial + QPointF(0, -40));
-    p.setPen(QPen(QColor(255, 196, 70), 4, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(dial, dial + QPointF(std::cos(kPi / 6), std::sin(kPi / 6)) * 30);
+    p.setPen(QPen(kAmber, 4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(dial, polar(dial, kPi / 6, 30));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255));
     p.drawEllipse(dial, 4, 4);
 
     p.drawImage(QPointF(26, 52), scaledIcon(96, scale));
-    drawShadowedText(p, QPointF(140, 104), QStringLiteral("关机工具"), cjkFont(44, true),
-                     QColor(30, 42, 118), QColor(255, 255, 255, 200));
-    QLinearGradient rule(140, 0, 300, 0);
-    rule.setColorAt(0, QColor(255, 190, 60, 230));
-    rule.setColorAt(1, QColor(255, 190, 60, 0));
-    p.fillRect(QRectF(141, 116, 150, 2.5), rule);
-    p.setFont(cjkFont(15, false));
-    p.setPen(QColor(70, 82, 132));
-    p.drawText(QPointF(142, 140), QStringLiteral("Vesperon 定时关机"));
+    drawTitle(p, QPointF(140, 104), 44, QRectF(141, 116, 150, 2.5), QPointF(142, 140),
+              QStringLiteral("Vesperon 定时关机"));
     p.end();
     return img;
 }

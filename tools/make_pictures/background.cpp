@@ -1,10 +1,8 @@
 #include "painting.h"
 #include "pictures.h"
 
-#include <QLinearGradient>
-#include <QRadialGradient>
-
 #include <cmath>
+#include <random>
 
 // A calm dusk sky: pale blue fading into a warm peach horizon, a low sun glow
 // with faint rays, a few translucent waves and soft bokeh lights. Only the
@@ -14,8 +12,7 @@
 QImage makeBackground(int scale)
 {
     const int w = 480, h = 720;
-    QImage img(w * scale, h * scale, QImage::Format_RGB32);
-    img.setDevicePixelRatio(scale); // drawn in the 1x coordinates
+    QImage img = canvas(w, h, scale);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
 
@@ -34,27 +31,22 @@ QImage makeBackground(int scale)
                              {1.0, QColor(255, 255, 255, 0)}}});
 
     // Layered soft waves; each is a sine band filled down to the bottom edge.
-    struct Wave { double y, amp, len, phase; QColor top, bottom; };
-    const Wave waves[] = {
-        {150, 14, 330, 0.6, QColor(255, 255, 255, 70), QColor(255, 255, 255, 0)},
-        {206, 11, 260, 2.1, QColor(214, 226, 248, 80), QColor(240, 226, 240, 20)},
-        {250, 9, 210, 4.0, QColor(255, 255, 255, 95), QColor(255, 244, 236, 30)},
-        {420, 16, 300, 1.3, QColor(244, 208, 196, 55), QColor(240, 206, 214, 25)},
-        {560, 12, 240, 3.2, QColor(255, 255, 255, 70), QColor(255, 255, 255, 15)},
+    struct Band { Wave wave; QColor top, bottom; };
+    const Band bands[] = {
+        {{150, 14, 330, 0.6}, QColor(255, 255, 255, 70), QColor(255, 255, 255, 0)},
+        {{206, 11, 260, 2.1}, QColor(214, 226, 248, 80), QColor(240, 226, 240, 20)},
+        {{250, 9, 210, 4.0}, QColor(255, 255, 255, 95), QColor(255, 244, 236, 30)},
+        {{420, 16, 300, 1.3}, QColor(244, 208, 196, 55), QColor(240, 206, 214, 25)},
+        {{560, 12, 240, 3.2}, QColor(255, 255, 255, 70), QColor(255, 255, 255, 15)},
     };
-    for (const Wave &wv : waves) {
-        QPainterPath crest;
-        crest.moveTo(0, wv.y + wv.amp * std::sin(wv.phase));
-        for (int x = 4; x <= w; x += 4)
-            crest.lineTo(x, wv.y + wv.amp * std::sin(2 * kPi * x / wv.len + wv.phase));
+    for (const Band &b : bands) {
+        const QPainterPath crest = curveAlong(0, w, b.wave, 4);
         QPainterPath band = crest;
         band.lineTo(w, h);
         band.lineTo(0, h);
         band.closeSubpath();
-        QLinearGradient g(0, wv.y - wv.amp, 0, wv.y + 220);
-        g.setColorAt(0, wv.top);
-        g.setColorAt(1, wv.bottom);
-        p.fillPath(band, g);
+        const Wave &v = b.wave;
+        p.fillPath(band, vertical(v.y - v.amp, v.y + 220, {{0, b.top}, {1, b.bottom}}));
         // A thin bright line along the crest.
         p.strokePath(crest, QPen(QColor(255, 255, 255, 110), 1.2));
     }
@@ -72,12 +64,8 @@ QImage makeBackground(int scale)
         const double r = 6 + std::pow(unit(rng), 2.0) * (corner ? 26 : 40);
         const QColor c = tints[std::uniform_int_distribution<int>(0, 3)(rng)];
         const int a = 40 + int(unit(rng) * 50);
-        QRadialGradient disc(QPointF(x, y), r);
-        disc.setColorAt(0.0, QColor(c.red(), c.green(), c.blue(), a / 2));
-        disc.setColorAt(0.82, QColor(c.red(), c.green(), c.blue(), a));
-        disc.setColorAt(1.0, QColor(c.red(), c.green(), c.blue(), 0));
-        p.setBrush(disc);
-        p.drawEllipse(QPointF(x, y), r, r);
+        drawGlow(p, QPointF(x, y), r,
+                 {{0.0, withAlpha(c, a / 2)}, {0.82, withAlpha(c, a)}, {1.0, withAlpha(c, 0)}});
     }
 
     // Tiny sparkles, mostly within the visible corner.

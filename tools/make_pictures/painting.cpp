@@ -12,6 +12,19 @@ QColor withAlpha(QColor c, int alpha)
     return c;
 }
 
+QImage canvas(int w, int h, int scale, QImage::Format format)
+{
+    QImage img(w * scale, h * scale, format);
+    img.setDevicePixelRatio(scale);
+    img.fill(Qt::transparent);
+    return img;
+}
+
+QPointF polar(QPointF c, double radians, double r)
+{
+    return c + QPointF(std::cos(radians), std::sin(radians)) * r;
+}
+
 QLinearGradient linear(QPointF from, QPointF to, const QGradientStops &stops)
 {
     QLinearGradient gradient(from, to);
@@ -19,11 +32,22 @@ QLinearGradient linear(QPointF from, QPointF to, const QGradientStops &stops)
     return gradient;
 }
 
+QLinearGradient vertical(double top, double bottom, const QGradientStops &stops)
+{
+    return linear(QPointF(0, top), QPointF(0, bottom), stops);
+}
+
 QRadialGradient radial(QPointF centre, double radius, const QGradientStops &stops)
 {
     QRadialGradient gradient(centre, radius);
     gradient.setStops(stops);
     return gradient;
+}
+
+void drawGlow(QPainter &p, QPointF at, double radius, const QGradientStops &stops)
+{
+    p.setBrush(radial(at, radius, stops));
+    p.drawEllipse(at, radius, radius);
 }
 
 void paintSky(QPainter &p, const Sky &sky)
@@ -38,8 +62,8 @@ void paintSky(QPainter &p, const Sky &sky)
         const double a = (i * 360.0 / sky.rays + sky.rayDegrees) * kPi / 180;
         const double spread = sky.raySpread + sky.raySpreadStep * (i % 3);
         QPainterPath ray(sky.sun);
-        ray.lineTo(sky.sun + QPointF(std::cos(a - spread), std::sin(a - spread)) * sky.rayLength);
-        ray.lineTo(sky.sun + QPointF(std::cos(a + spread), std::sin(a + spread)) * sky.rayLength);
+        ray.lineTo(polar(sky.sun, a - spread, sky.rayLength));
+        ray.lineTo(polar(sky.sun, a + spread, sky.rayLength));
         ray.closeSubpath();
         p.drawPath(ray);
     }
@@ -65,19 +89,24 @@ void drawDial(QPainter &p, QPointF c, double r, int alpha)
         const double r0 = r - (hour ? 9 : 4);
         p.setPen(QPen(QColor(255, 255, 255, hour ? alpha : alpha / 2), hour ? 2.4 : 1.0,
                       Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(c + QPointF(std::cos(a), std::sin(a)) * r0,
-                   c + QPointF(std::cos(a), std::sin(a)) * (r - 1.5));
+        p.drawLine(polar(c, a, r0), polar(c, a, r - 1.5));
     }
 }
 
-void drawShadowedText(QPainter &p, QPointF at, const QString &text, const QFont &font,
-                      QColor colour, QColor shadow)
+void drawTitle(QPainter &p, QPointF at, int size, const QRectF &rule, QPointF below,
+               const QString &subtitle)
 {
-    p.setFont(font);
-    p.setPen(shadow);
-    p.drawText(at + QPointF(1.5, 1.5), text);
-    p.setPen(colour);
-    p.drawText(at, text);
+    const QString title = QStringLiteral("关机工具");
+    p.setFont(cjkFont(size, true));
+    p.setPen(QColor(255, 255, 255, 200));
+    p.drawText(at + QPointF(1.5, 1.5), title);
+    p.setPen(QColor(30, 42, 118));
+    p.drawText(at, title);
+    p.fillRect(rule, linear(QPointF(at.x(), 0), QPointF(300, 0),
+                            {{0, QColor(255, 190, 60, 230)}, {1, QColor(255, 190, 60, 0)}}));
+    p.setFont(cjkFont(15, false));
+    p.setPen(QColor(70, 82, 132));
+    p.drawText(below, subtitle);
 }
 
 void drawLightStreaks(QPainter &p, int count, double x0, double step, double top, double lean,

@@ -6,12 +6,14 @@
 #include <QColor>
 #include <QFont>
 #include <QGradient>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
 
+#include <cmath>
 #include <cstdint>
 #include <numbers>
 #include <random>
@@ -36,9 +38,22 @@ private:
 
 QColor withAlpha(QColor c, int alpha);
 
-// Gradients given their stops, {position, colour} pairs.
+// A w x h picture at `scale` device pixels a point, cleared, to be painted in
+// its 1x coordinates.
+QImage canvas(int w, int h, int scale, QImage::Format format = QImage::Format_RGB32);
+
+// The point `r` from `c` in the direction `radians` (clockwise from the right).
+QPointF polar(QPointF c, double radians, double r);
+
+// Gradients given their stops, {position, colour} pairs; vertical() runs from
+// y = top to y = bottom.
 QLinearGradient linear(QPointF from, QPointF to, const QGradientStops &stops);
+QLinearGradient vertical(double top, double bottom, const QGradientStops &stops);
 QRadialGradient radial(QPointF centre, double radius, const QGradientStops &stops);
+
+// A glow, halo or soft disc: a disc of `radius` filled with a radial
+// gradient from its centre (with the painter's pen).
+void drawGlow(QPainter &p, QPointF at, double radius, const QGradientStops &stops);
 
 // A sky, as every picture paints its own: `colours` from the top-left corner
 // towards `towards` over `area`; then, when `glow` has stops, the sun's glow
@@ -62,6 +77,12 @@ struct Sky {
 // Paints the sky; leaves the painter's pen off.
 void paintSky(QPainter &p, const Sky &sky);
 
+// A sine wave y(x) about `y`: `amp` high, `len` long, starting at `phase`.
+struct Wave {
+    double y, amp, len, phase;
+    double operator()(double x) const { return y + amp * std::sin(2 * kPi * x / len + phase); }
+};
+
 // A band under a curve y(x), sampled every 2 px across the picture width and
 // closed down to `bottom`.
 template <typename Curve>
@@ -77,25 +98,30 @@ QPainterPath bandBelow(double width, double bottom, Curve curve)
     return band;
 }
 
-// A curve y(x) along the picture width, as an open path (for strokes).
+// A curve y(x) from x0 to x1, sampled every `step` px, as an open path.
 template <typename Curve>
-QPainterPath curveAlong(double x0, double x1, Curve curve)
+QPainterPath curveAlong(double x0, double x1, Curve curve, double step = 2)
 {
     QPainterPath line;
     line.moveTo(x0, curve(x0));
-    for (double x = x0 + 2; x <= x1; x += 2)
+    for (double x = x0 + step; x <= x1; x += step)
         line.lineTo(x, curve(x));
     return line;
 }
 
+// The amber of the icon's clock hand.
+inline const QColor kAmber(255, 196, 70);
+
+// The splash and about pictures' common parts.
 QFont cjkFont(int pixelSize, bool bold);
 
 // A faint clock dial: a thin ring with twelve ticks, centred on the icon.
 void drawDial(QPainter &p, QPointF c, double r, int alpha);
 
-// Text with a soft one-pixel shadow below and to the right.
-void drawShadowedText(QPainter &p, QPointF at, const QString &text, const QFont &font,
-                      QColor colour, QColor shadow);
+// The program's name in `size` px at `at` with a soft shadow, under it a thin
+// amber rule over `rule` fading out at x = 300, and `subtitle` at `below`.
+void drawTitle(QPainter &p, QPointF at, int size, const QRectF &rule, QPointF below,
+               const QString &subtitle);
 
 // Soft diagonal streaks of light from the top edge to the bottom one: streak
 // i starts at x0 + i * step, is `top` wide at the top (6 more each streak) and

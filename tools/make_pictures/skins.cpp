@@ -1,8 +1,6 @@
 #include "painting.h"
 #include "pictures.h"
 
-#include <QLinearGradient>
-#include <QRadialGradient>
 #include <QTransform>
 
 #include <algorithm>
@@ -40,21 +38,16 @@ bool inControlGap(QPointF pt, double margin)
 void drawStar(QPainter &p, QPointF at, double r, QColor colour, bool glint)
 {
     p.setPen(Qt::NoPen);
-    QRadialGradient halo(at, r * 4);
-    halo.setColorAt(0.0, withAlpha(colour, colour.alpha() * 2 / 3));
-    halo.setColorAt(0.3, withAlpha(colour, colour.alpha() / 5));
-    halo.setColorAt(1.0, withAlpha(colour, 0));
-    p.setBrush(halo);
-    p.drawEllipse(at, r * 4, r * 4);
+    drawGlow(p, at, r * 4,
+             {{0.0, withAlpha(colour, colour.alpha() * 2 / 3)},
+              {0.3, withAlpha(colour, colour.alpha() / 5)}, {1.0, withAlpha(colour, 0)}});
     p.setBrush(colour);
     p.drawEllipse(at, r, r);
     if (glint) {
         for (int axis = 0; axis < 2; ++axis) {
             const QPointF d = axis ? QPointF(0, r * 5.5) : QPointF(r * 5.5, 0);
-            QLinearGradient fade(at - d, at + d);
-            fade.setColorAt(0.0, withAlpha(colour, 0));
-            fade.setColorAt(0.5, colour);
-            fade.setColorAt(1.0, withAlpha(colour, 0));
+            const QColor clear = withAlpha(colour, 0);
+            const QLinearGradient fade = linear(at - d, at + d, {{0, clear}, {0.5, colour}, {1, clear}});
             p.setPen(QPen(QBrush(fade), std::max(0.7, r * 0.45)));
             p.drawLine(at - d, at + d);
         }
@@ -101,8 +94,7 @@ QImage makeStarrySkin(int scale)
 {
     const int w = 480, h = 720;
     const double horizon = 197;
-    QImage img(w * scale, h * scale, QImage::Format_RGB32);
-    img.setDevicePixelRatio(scale); // drawn in the 1x coordinates
+    QImage img = canvas(w, h, scale);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     Dice dice(0x5ea51001u);
@@ -115,10 +107,8 @@ QImage makeStarrySkin(int scale)
                              {0.70, QColor(26, 36, 92)}, {0.92, QColor(48, 60, 122)},
                              {1.00, QColor(84, 96, 158)}},
                  .towards = QPointF(0, farHorizon), .area = QRectF(0, 0, w, farHorizon + 6)});
-    QRadialGradient haze(QPointF(0, 0), 1);
-    haze.setColorAt(0, QColor(70, 84, 150, 150));
-    haze.setColorAt(1, QColor(70, 84, 150, 0));
-    QBrush hazeBrush(haze);
+    QBrush hazeBrush(
+        radial(QPointF(0, 0), 1, {{0, QColor(70, 84, 150, 150)}, {1, QColor(70, 84, 150, 0)}}));
     hazeBrush.setTransform(QTransform::fromTranslate(140, horizon + 4).scale(250, 34));
     p.fillRect(QRectF(0, horizon - 34, w, 72), hazeBrush);
 
@@ -126,11 +116,9 @@ QImage makeStarrySkin(int scale)
     p.save();
     p.translate(150, 120);
     p.rotate(-32);
-    QLinearGradient band(0, -55, 0, 55);
-    band.setColorAt(0.0, QColor(140, 150, 220, 0));
-    band.setColorAt(0.5, QColor(150, 160, 228, 44));
-    band.setColorAt(1.0, QColor(140, 150, 220, 0));
-    p.fillRect(QRectF(-500, -55, 1000, 110), band);
+    p.fillRect(QRectF(-500, -55, 1000, 110),
+               vertical(-55, 55, {{0.0, QColor(140, 150, 220, 0)}, {0.5, QColor(150, 160, 228, 44)},
+                                  {1.0, QColor(140, 150, 220, 0)}}));
     p.setPen(Qt::NoPen);
     for (int i = 0; i < 700; ++i) {
         const QPointF at(dice.range(-500, 500), dice.bell() * 22);
@@ -169,9 +157,8 @@ QImage makeStarrySkin(int scale)
     // A shooting star in the strip under the buttons, above the rule there.
     {
         const QPointF head(76, 189.6), tail(12, 185.8);
-        QLinearGradient trail(tail, head);
-        trail.setColorAt(0, QColor(255, 255, 255, 0));
-        trail.setColorAt(1, QColor(255, 255, 255, 240));
+        const QLinearGradient trail =
+            linear(tail, head, {{0, QColor(255, 255, 255, 0)}, {1, QColor(255, 255, 255, 240)}});
         p.setPen(QPen(QBrush(trail), 1.5, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(tail, head);
         drawStar(p, head, 1.2, QColor(255, 255, 255), false);
@@ -185,11 +172,10 @@ QImage makeStarrySkin(int scale)
         return horizon + 1.4 * std::sin(x / 37 + 0.4) + 0.9 * std::sin(x / 13 + 1.7) + fall;
     };
     auto farEdge = [&](double x) { return farHorizon + 2.0 * std::sin(x / 53 + 1.0); };
-    QLinearGradient plain(0, farHorizon - 2, 0, h);
-    plain.setColorAt(0.0, QColor(150, 164, 208));
-    plain.setColorAt(0.3, QColor(194, 204, 234));
-    plain.setColorAt(1.0, QColor(214, 222, 244));
-    p.fillPath(bandBelow(w, h, farEdge), plain);
+    p.fillPath(bandBelow(w, h, farEdge),
+               vertical(farHorizon - 2, h,
+                        {{0.0, QColor(150, 164, 208)}, {0.3, QColor(194, 204, 234)},
+                         {1.0, QColor(214, 222, 244)}}));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(34, 48, 86));
     for (double x = 262; x < w; x += dice.range(5, 11)) {
@@ -207,16 +193,11 @@ QImage makeStarrySkin(int scale)
     {
         const QPointF moon(206, 204);
         const double r = 20;
-        QRadialGradient glow(moon, r * 3.4);
-        glow.setColorAt(0.0, QColor(255, 246, 214, 150));
-        glow.setColorAt(0.45, QColor(210, 214, 240, 50));
-        glow.setColorAt(1.0, QColor(200, 206, 240, 0));
-        p.setBrush(glow);
-        p.drawEllipse(moon, r * 3.4, r * 3.4);
-        QRadialGradient lit(moon + QPointF(-r * 0.3, -r * 0.4), r * 1.3);
-        lit.setColorAt(0, QColor(255, 252, 236));
-        lit.setColorAt(1, QColor(246, 230, 180));
-        p.setBrush(lit);
+        drawGlow(p, moon, r * 3.4,
+                 {{0.0, QColor(255, 246, 214, 150)}, {0.45, QColor(210, 214, 240, 50)},
+                  {1.0, QColor(200, 206, 240, 0)}});
+        p.setBrush(radial(moon + QPointF(-r * 0.3, -r * 0.4), r * 1.3,
+                          {{0, QColor(255, 252, 236)}, {1, QColor(246, 230, 180)}}));
         p.drawEllipse(moon, r, r);
         // A few darker seas on the disc.
         p.setBrush(QColor(214, 204, 170, 120));
@@ -228,28 +209,22 @@ QImage makeStarrySkin(int scale)
 
     // The hill itself, pale and blue in the moonlight.
     const QPainterPath hill = bandBelow(w, h, ridge);
-    QLinearGradient snow(0, horizon - 3, 0, h);
-    snow.setColorAt(0.00, QColor(190, 202, 232));
-    snow.setColorAt(0.02, QColor(208, 216, 240));
-    snow.setColorAt(0.10, QColor(226, 232, 247));
-    snow.setColorAt(0.40, QColor(236, 240, 250));
-    snow.setColorAt(1.00, QColor(242, 244, 251));
-    p.fillPath(hill, snow);
+    p.fillPath(hill, vertical(horizon - 3, h,
+                              {{0.00, QColor(190, 202, 232)}, {0.02, QColor(208, 216, 240)},
+                               {0.10, QColor(226, 232, 247)}, {0.40, QColor(236, 240, 250)},
+                               {1.00, QColor(242, 244, 251)}}));
     p.strokePath(curveAlong(0, w, ridge), QPen(QColor(246, 248, 255, 170), 1.0));
 
     // Soft drifts on the hill: a faint blue shadow under a few low crests.
     p.save();
     p.setClipPath(hill);
-    struct Drift { double y, amp, len, phase; };
-    const Drift drifts[] = {{228, 3, 150, 0.3}, {262, 4, 190, 2.0}, {310, 5, 230, 4.1},
-                            {380, 6, 260, 1.2}, {470, 7, 300, 3.3}, {580, 8, 320, 0.8}};
-    for (const Drift &d : drifts) {
-        auto crest = [&](double x) { return d.y + d.amp * std::sin(2 * kPi * x / d.len + d.phase); };
-        QLinearGradient shade(0, d.y - d.amp, 0, d.y + d.amp + 22);
-        shade.setColorAt(0.0, QColor(150, 168, 214, 34));
-        shade.setColorAt(1.0, QColor(150, 168, 214, 0));
-        p.fillPath(bandBelow(w, d.y + d.amp + 22, crest), shade);
-        p.strokePath(curveAlong(0, w, crest), QPen(QColor(255, 255, 255, 120), 1.0));
+    const Wave drifts[] = {{228, 3, 150, 0.3}, {262, 4, 190, 2.0}, {310, 5, 230, 4.1},
+                           {380, 6, 260, 1.2}, {470, 7, 300, 3.3}, {580, 8, 320, 0.8}};
+    for (const Wave &d : drifts) {
+        p.fillPath(bandBelow(w, d.y + d.amp + 22, d),
+                   vertical(d.y - d.amp, d.y + d.amp + 22,
+                            {{0.0, QColor(150, 168, 214, 34)}, {1.0, QColor(150, 168, 214, 0)}}));
+        p.strokePath(curveAlong(0, w, d), QPen(QColor(255, 255, 255, 120), 1.0));
     }
     // Moonlight glittering on the snow.
     p.setPen(Qt::NoPen);
@@ -293,12 +268,9 @@ void drawCloud(QPainter &p, QPointF base, double width, double height, Dice &dic
                          height * 0.16, height * 0.16);
     cloud = cloud.simplified();
     const QRectF box = cloud.boundingRect();
-    QLinearGradient fill(box.topLeft(), QPointF(box.left() + box.width() * 0.25, box.bottom()));
-    fill.setColorAt(0.0, light);
-    fill.setColorAt(0.55, light);
-    fill.setColorAt(1.0, shade);
     p.setPen(Qt::NoPen);
-    p.fillPath(cloud, fill);
+    p.fillPath(cloud, linear(box.topLeft(), QPointF(box.left() + box.width() * 0.25, box.bottom()),
+                             {{0.0, light}, {0.55, light}, {1.0, shade}}));
 }
 
 } // namespace
@@ -309,8 +281,7 @@ void drawCloud(QPainter &p, QPointF base, double width, double height, Dice &dic
 QImage makeDaySkySkin(int scale)
 {
     const int w = 480, h = 720;
-    QImage img(w * scale, h * scale, QImage::Format_RGB32);
-    img.setDevicePixelRatio(scale); // drawn in the 1x coordinates
+    QImage img = canvas(w, h, scale);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     Dice dice(0x5ea52002u);
@@ -347,10 +318,8 @@ QImage makeDaySkySkin(int scale)
             drawCloud(p, QPointF(x, base), cw, ch, dice, QColor(255, 255, 255), shade);
             x += cw * dice.range(0.55, 0.75);
         }
-        QLinearGradient under(0, base - 1, 0, base + 70);
-        under.setColorAt(0, shade);
-        under.setColorAt(1, QColor(240, 245, 253));
-        p.fillRect(QRectF(0, base - 1, w, h - base + 1), under);
+        p.fillRect(QRectF(0, base - 1, w, h - base + 1),
+                   vertical(base - 1, base + 70, {{0, shade}, {1, QColor(240, 245, 253)}}));
     }
 
     // A pair of birds in the strip under the buttons.
@@ -377,7 +346,7 @@ void drawStarfish(QPainter &p, QPointF at, double r, double degrees)
     for (int i = 0; i < 10; ++i) {
         const double a = (degrees + i * 36 - 90) * kPi / 180;
         const double rr = i % 2 ? r * 0.42 : r;
-        const QPointF pt = at + QPointF(std::cos(a), std::sin(a)) * rr;
+        const QPointF pt = polar(at, a, rr);
         if (i == 0)
             star.moveTo(pt);
         else
@@ -385,16 +354,13 @@ void drawStarfish(QPainter &p, QPointF at, double r, double degrees)
     }
     star.closeSubpath();
     p.setPen(QPen(QColor(196, 92, 60), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    QRadialGradient fill(at, r);
-    fill.setColorAt(0, QColor(252, 168, 112));
-    fill.setColorAt(1, QColor(238, 120, 80));
-    p.setBrush(fill);
+    p.setBrush(radial(at, r, {{0, QColor(252, 168, 112)}, {1, QColor(238, 120, 80)}}));
     p.drawPath(star);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 226, 196));
     for (int i = 0; i < 5; ++i) {
         const double a = (degrees + i * 72 - 90) * kPi / 180;
-        p.drawEllipse(at + QPointF(std::cos(a), std::sin(a)) * r * 0.5, r * 0.07, r * 0.07);
+        p.drawEllipse(polar(at, a, r * 0.5), r * 0.07, r * 0.07);
     }
 }
 
@@ -427,8 +393,7 @@ QImage makeSeaSkin(int scale)
 {
     const int w = 480, h = 720;
     const double horizon = 92, shore = 199;
-    QImage img(w * scale, h * scale, QImage::Format_RGB32);
-    img.setDevicePixelRatio(scale); // drawn in the 1x coordinates
+    QImage img = canvas(w, h, scale);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     Dice dice(0x5ea53003u);
@@ -441,17 +406,13 @@ QImage makeSeaSkin(int scale)
                  .glow = {{0.00, QColor(255, 255, 240, 255)}, {0.12, QColor(255, 250, 222, 240)},
                           {0.30, QColor(255, 246, 214, 90)}, {1.00, QColor(255, 255, 255, 0)}},
                  .glowArea = QRectF(0, 0, w, horizon)});
-    drawCloud(p, QPointF(40, 40), 80, 18, dice, QColor(255, 255, 255), QColor(226, 236, 248));
-    drawCloud(p, QPointF(250, 30), 90, 20, dice, QColor(255, 255, 255), QColor(226, 236, 248));
-    drawCloud(p, QPointF(400, 60), 120, 24, dice, QColor(255, 255, 255), QColor(226, 236, 248));
+    for (const QRectF &c : {QRectF(40, 40, 80, 18), QRectF(250, 30, 90, 20), QRectF(400, 60, 120, 24)})
+        drawCloud(p, c.topLeft(), c.width(), c.height(), dice, Qt::white, QColor(226, 236, 248));
 
-    QLinearGradient sea(0, horizon, 0, shore);
-    sea.setColorAt(0.00, QColor(22, 78, 142));
-    sea.setColorAt(0.30, QColor(20, 92, 156));
-    sea.setColorAt(0.65, QColor(26, 120, 174));
-    sea.setColorAt(0.88, QColor(44, 156, 186));
-    sea.setColorAt(1.00, QColor(92, 192, 200));
-    p.fillRect(QRectF(0, horizon, w, shore - horizon + 8), sea);
+    p.fillRect(QRectF(0, horizon, w, shore - horizon + 8),
+               vertical(horizon, shore, {{0.00, QColor(22, 78, 142)}, {0.30, QColor(20, 92, 156)},
+                                         {0.65, QColor(26, 120, 174)}, {0.88, QColor(44, 156, 186)},
+                                         {1.00, QColor(92, 192, 200)}}));
     p.setPen(QPen(QColor(236, 244, 252, 170), 1.0));
     p.drawLine(QPointF(0, horizon + 0.5), QPointF(w, horizon + 0.5));
 
@@ -490,10 +451,9 @@ QImage makeSeaSkin(int scale)
             return y0 + 1.8 * std::sin(2 * kPi * x / len + phase)
                    + 0.8 * std::sin(2 * kPi * x / 17 + phase * 2);
         };
-        QLinearGradient foam(0, y0 - 2, 0, y0 + 8);
-        foam.setColorAt(0, QColor(255, 255, 255, 150 + layer * 18));
-        foam.setColorAt(1, QColor(210, 240, 244, 60));
-        p.fillPath(bandBelow(w, y0 + 9, edge), foam);
+        p.fillPath(bandBelow(w, y0 + 9, edge),
+                   vertical(y0 - 2, y0 + 8, {{0, QColor(255, 255, 255, 150 + layer * 18)},
+                                             {1, QColor(210, 240, 244, 60)}}));
         p.strokePath(curveAlong(0, w, edge), QPen(QColor(255, 255, 255, 230), 1.0));
     }
     // Bubbles in the foam.
@@ -509,13 +469,10 @@ QImage makeSeaSkin(int scale)
     auto reach = [&](double x) {
         return shore + 1.5 * std::sin(x / 31 + 0.7) + 1.0 * std::sin(x / 11 + 2.2);
     };
-    QLinearGradient sand(0, shore - 2, 0, h);
-    sand.setColorAt(0.00, QColor(216, 214, 196));
-    sand.setColorAt(0.04, QColor(232, 224, 202));
-    sand.setColorAt(0.09, QColor(243, 234, 210));
-    sand.setColorAt(0.50, QColor(246, 238, 216));
-    sand.setColorAt(1.00, QColor(240, 228, 202));
-    p.fillPath(bandBelow(w, h, reach), sand);
+    p.fillPath(bandBelow(w, h, reach),
+               vertical(shore - 2, h, {{0.00, QColor(216, 214, 196)}, {0.04, QColor(232, 224, 202)},
+                                       {0.09, QColor(243, 234, 210)}, {0.50, QColor(246, 238, 216)},
+                                       {1.00, QColor(240, 228, 202)}}));
     // A thin sheet of water over the damp sand, edged with lace.
     auto film = [&](double x) {
         return shore + 9 + 2.2 * std::sin(x / 23 + 1.1) + 1.2 * std::sin(x / 9 + 0.3);

@@ -1,9 +1,7 @@
 #include "painting.h"
 #include "pictures.h"
 
-#include <QLinearGradient>
 #include <QList>
-#include <QRadialGradient>
 
 #include <gif_lib.h>
 
@@ -19,8 +17,7 @@
 QImage makeSplashFrame(int frame, int scale)
 {
     const int w = 500, h = 200;
-    QImage img(w * scale, h * scale, QImage::Format_RGB32);
-    img.setDevicePixelRatio(scale); // drawn in the 1x coordinates
+    QImage img = canvas(w, h, scale);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -39,32 +36,17 @@ QImage makeSplashFrame(int frame, int scale)
 
     const QPointF iconCentre(420, 86);
     const QPointF glowAt = iconCentre + (frame == 0 ? QPointF(-14, -10) : QPointF(14, 10));
-    QRadialGradient glow(glowAt, 96);
-    glow.setColorAt(0.0, QColor(170, 196, 255, frame == 0 ? 170 : 190));
-    glow.setColorAt(0.5, QColor(140, 150, 255, 60));
-    glow.setColorAt(1.0, QColor(120, 120, 255, 0));
-    p.setBrush(glow);
-    p.drawEllipse(glowAt, 96, 96);
+    drawGlow(p, glowAt, 96, {{0.0, QColor(170, 196, 255, frame == 0 ? 170 : 190)},
+                             {0.5, QColor(140, 150, 255, 60)}, {1.0, QColor(120, 120, 255, 0)}});
     drawDial(p, iconCentre, 70, 110);
     // One hour tick of the dial lit in amber; it moves on by one in frame 1.
-    {
-        const double a = (frame == 0 ? -60 : -30) * kPi / 180;
-        p.setPen(QPen(QColor(255, 196, 70), 3.0, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(iconCentre + QPointF(std::cos(a), std::sin(a)) * 61,
-                   iconCentre + QPointF(std::cos(a), std::sin(a)) * 68.5);
-    }
+    const double tick = (frame == 0 ? -60 : -30) * kPi / 180;
+    p.setPen(QPen(kAmber, 3.0, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(polar(iconCentre, tick, 61), polar(iconCentre, tick, 68.5));
     p.drawImage(QPointF(iconCentre.x() - 48, iconCentre.y() - 48), scaledIcon(96, scale));
 
-    // Title, a thin amber rule and the subtitle.
-    drawShadowedText(p, QPointF(40, 104), QStringLiteral("关机工具"), cjkFont(64, true),
-                     QColor(30, 42, 118), QColor(255, 255, 255, 200));
-    QLinearGradient rule(40, 0, 300, 0);
-    rule.setColorAt(0, QColor(255, 190, 60, 230));
-    rule.setColorAt(1, QColor(255, 190, 60, 0));
-    p.fillRect(QRectF(42, 118, 258, 2.5), rule);
-    p.setFont(cjkFont(15, false));
-    p.setPen(QColor(70, 82, 132));
-    p.drawText(QPointF(43, 143), QStringLiteral("Vesperon  定时关机 · 倒计时 · 提醒"));
+    drawTitle(p, QPointF(40, 104), 64, QRectF(42, 118, 258, 2.5), QPointF(43, 143),
+              QStringLiteral("Vesperon  定时关机 · 倒计时 · 提醒"));
 
     // The mid-tone plate in the top-left corner.
     QPainterPath plate;
@@ -73,10 +55,7 @@ QImage makeSplashFrame(int frame, int scale)
     plate.quadTo(118, 21, 100, 21);
     plate.lineTo(0, 21);
     plate.closeSubpath();
-    QLinearGradient plateFill(0, 0, 0, 21);
-    plateFill.setColorAt(0, QColor(116, 124, 152));
-    plateFill.setColorAt(1, QColor(102, 110, 140));
-    p.fillPath(plate, plateFill);
+    p.fillPath(plate, vertical(0, 21, {{0, QColor(116, 124, 152)}, {1, QColor(102, 110, 140)}}));
     p.end();
     return img;
 }
