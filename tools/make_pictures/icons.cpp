@@ -1,9 +1,6 @@
 #include "painting.h"
 #include "pictures.h"
 
-#include <QBuffer>
-#include <QImageWriter>
-#include <QLinearGradient>
 #include <QtEndian>
 
 #include <algorithm>
@@ -11,84 +8,108 @@
 
 // --------------------------------------------------------------------- icon
 
-// The icon is a dusk-blue rounded square holding a white power symbol; clock
-// tick marks around it say "timer". Small sizes drop detail and use heavier
-// strokes so the 16 px version stays crisp.
+namespace {
+
+// The program icon's shape at `size` px, which the bitmaps and the SVG share:
+// a dusk-blue rounded square (`badge`, a highlight over its upper half from
+// 32 px up), clock ticks on a ring inside it (none at 16 px, the quarters at
+// 32 px, eleven hours from 48 px up: the power bar takes twelve o'clock), a
+// white power symbol (a ring open `gap` degrees at the top, a bar through the
+// gap) and from 32 px up an amber hand towards four o'clock on a white hub.
+// Small sizes drop detail and use heavier strokes so 16 px stays crisp.
+struct IconShape {
+    struct Tick { QPointF from, to; double width; int alpha; };
+    double s;
+    bool tiny;
+    QRectF badge, shine;
+    double radius;
+    QPointF c;
+    std::vector<Tick> ticks;
+    double ringR, stroke, gap, barTop, barBottom;
+    QPointF handEnd;
+    double handWidth, hub;
+};
+
+const QGradientStops kBadgeColours = {
+    {0.0, QColor(74, 120, 236)}, {0.55, QColor(58, 72, 200)}, {1.0, QColor(112, 52, 170)}};
+const QColor kOutline(30, 32, 110, 160);
+
+IconShape iconShape(int size)
+{
+    IconShape i{};
+    const double s = i.s = size;
+    const bool tiny = i.tiny = size <= 16;
+    const double inset = tiny ? 0.5 : s / 32.0;
+    i.badge = QRectF(inset, inset, s - 2 * inset, s - 2 * inset);
+    i.shine = i.badge.adjusted(s / 64, s / 64, -s / 64, -s / 2);
+    i.radius = s * (tiny ? 0.22 : 0.24);
+    i.c = i.badge.center();
+    const int count = tiny ? 1 : size >= 48 ? 12 : 4;
+    const double outer = s * 0.43, inner = s * (size >= 48 ? 0.37 : 0.36);
+    for (int t = 1; t < count; ++t) {
+        const double a = t * 2 * kPi / count - kPi / 2;
+        const bool major = (t * 12 / count) % 3 == 0;
+        i.ticks.push_back({polar(i.c, a, major ? inner - s * 0.02 : inner), polar(i.c, a, outer),
+                           major ? std::max(1.6, s * 0.05) : std::max(1.0, s * 0.028),
+                           major ? 235 : 170});
+    }
+    i.ringR = s * (tiny ? 0.30 : 0.23);
+    i.stroke = tiny ? 2.0 : std::max(2.6, s * 0.085);
+    i.gap = tiny ? 70 : 60;
+    i.barTop = i.c.y() - i.ringR - (tiny ? 1.2 : s * 0.06);
+    i.barBottom = i.c.y() - (tiny ? 0.5 : s * 0.02);
+    const double a = 30 * kPi / 180;
+    i.handEnd = i.c + QPointF(std::cos(a), std::sin(a)) * i.ringR * 0.62;
+    i.handWidth = std::max(2.0, s * 0.05);
+    i.hub = s * 0.04;
+    return i;
+}
+
+// Numbers for the SVG text: at most three decimals, no trailing zeros.
+QString svgNumber(double v)
+{
+    QString text = QString::number(v, 'f', 3);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
+} // namespace
+
 QImage makeIcon(int size)
 {
-    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
+    const IconShape i = iconShape(size);
+    QImage img = canvas(size, size, 1, QImage::Format_ARGB32_Premultiplied);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
 
-    const double s = size;
-    const bool tiny = size <= 16;
-    const double inset = tiny ? 0.5 : s / 32.0;
-    const QRectF badge(inset, inset, s - 2 * inset, s - 2 * inset);
-    const double radius = s * (tiny ? 0.22 : 0.24);
-
-    QLinearGradient fill(badge.topLeft(), badge.bottomRight());
-    fill.setColorAt(0.0, QColor(74, 120, 236));
-    fill.setColorAt(0.55, QColor(58, 72, 200));
-    fill.setColorAt(1.0, QColor(112, 52, 170));
-    p.setPen(size >= 48 ? QPen(QColor(30, 32, 110, 160), s / 64.0) : Qt::NoPen);
-    p.setBrush(fill);
-    p.drawRoundedRect(badge, radius, radius);
-
+    p.setPen(size >= 48 ? QPen(kOutline, i.s / 64.0) : Qt::NoPen);
+    p.setBrush(linear(i.badge.topLeft(), i.badge.bottomRight(), kBadgeColours));
+    p.drawRoundedRect(i.badge, i.radius, i.radius);
     if (size >= 32) {
-        // Soft highlight over the upper half for a little depth.
-        QLinearGradient shine(0, badge.top(), 0, badge.center().y());
-        shine.setColorAt(0, QColor(255, 255, 255, 70));
-        shine.setColorAt(1, QColor(255, 255, 255, 0));
         p.setPen(Qt::NoPen);
-        p.setBrush(shine);
-        p.drawRoundedRect(badge.adjusted(s / 64, s / 64, -s / 64, -s / 2), radius, radius);
+        p.setBrush(vertical(i.badge.top(), i.c.y(),
+                            {{0, QColor(255, 255, 255, 70)}, {1, QColor(255, 255, 255, 0)}}));
+        p.drawRoundedRect(i.shine, i.radius, i.radius);
+    }
+    for (const IconShape::Tick &t : i.ticks) {
+        p.setPen(QPen(QColor(255, 255, 255, t.alpha), t.width, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(t.from, t.to);
     }
 
-    const QPointF c = badge.center();
-    const QColor white(255, 255, 255);
-
-    // Clock ticks on a ring just inside the badge edge: the quarter marks at
-    // 32 px, a full dial (quarters heavier) from 48 px up. The 12 o'clock
-    // mark is left out because the power bar already points there.
-    if (!tiny) {
-        const int count = size >= 48 ? 12 : 4;
-        const double outer = s * 0.43, inner = s * (size >= 48 ? 0.37 : 0.36);
-        for (int i = 1; i < count; ++i) {
-            const double a = i * 2 * kPi / count - kPi / 2;
-            const bool major = (i * 12 / count) % 3 == 0;
-            const double r0 = major ? inner - s * 0.02 : inner;
-            QPen tick(QColor(255, 255, 255, major ? 235 : 170),
-                      major ? std::max(1.6, s * 0.05) : std::max(1.0, s * 0.028), Qt::SolidLine,
-                      Qt::RoundCap);
-            p.setPen(tick);
-            p.drawLine(c + QPointF(std::cos(a), std::sin(a)) * r0,
-                       c + QPointF(std::cos(a), std::sin(a)) * outer);
-        }
-    }
-
-    // Power symbol: a ring open at the top and a vertical bar through the gap.
-    const double ringR = s * (tiny ? 0.30 : 0.23);
-    const double stroke = tiny ? 2.0 : std::max(2.6, s * 0.085);
-    QPen pen(white, stroke, Qt::SolidLine, Qt::RoundCap);
-    p.setPen(pen);
+    p.setPen(QPen(Qt::white, i.stroke, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
-    const QRectF ring(c.x() - ringR, c.y() - ringR, 2 * ringR, 2 * ringR);
-    const double gap = tiny ? 70 : 60;  // degrees left open around 12 o'clock
-    p.drawArc(ring, int((90 + gap / 2) * 16), int((360 - gap) * 16));
-    const double barTop = c.y() - ringR - (tiny ? 1.2 : s * 0.06);
-    p.drawLine(QPointF(c.x(), barTop), QPointF(c.x(), c.y() - (tiny ? 0.5 : s * 0.02)));
-
-    // A short amber hand from the hub towards four o'clock turns the power
-    // bar into a clock face; a white hub dot joins the two.
+    const QRectF ring(i.c.x() - i.ringR, i.c.y() - i.ringR, 2 * i.ringR, 2 * i.ringR);
+    p.drawArc(ring, int((90 + i.gap / 2) * 16), int((360 - i.gap) * 16));
+    p.drawLine(QPointF(i.c.x(), i.barTop), QPointF(i.c.x(), i.barBottom));
     if (size >= 32) {
-        const double a = 30 * kPi / 180;
-        QPen hand(QColor(255, 196, 70), std::max(2.0, s * 0.05), Qt::SolidLine, Qt::RoundCap);
-        p.setPen(hand);
-        p.drawLine(c, c + QPointF(std::cos(a), std::sin(a)) * ringR * 0.62);
+        p.setPen(QPen(kAmber, i.handWidth, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(i.c, i.handEnd);
         p.setPen(Qt::NoPen);
-        p.setBrush(white);
-        p.drawEllipse(c, s * 0.04, s * 0.04);
+        p.setBrush(Qt::white);
+        p.drawEllipse(i.c, i.hub, i.hub);
     }
     p.end();
     return img.convertToFormat(QImage::Format_ARGB32);
@@ -109,8 +130,7 @@ QImage scaledIcon(int size, int scale)
 // wood instead of the program icon's blue badge keeps the two apart.
 QImage makeChooserIcon(int size)
 {
-    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
+    QImage img = canvas(size, size, 1, QImage::Format_ARGB32_Premultiplied);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     const double s = size;
@@ -128,12 +148,10 @@ QImage makeChooserIcon(int size)
         hole.addEllipse(QPointF(s * 0.63, s * 0.64), s * 0.075, s * 0.075);
     }
     board = board.subtracted(notch).subtracted(hole);
-    QLinearGradient wood(0, s * 0.1, s, s * 0.9);
-    wood.setColorAt(0.0, QColor(252, 226, 172));
-    wood.setColorAt(1.0, QColor(224, 168, 98));
     p.setPen(QPen(QColor(112, 64, 26), tiny ? 1.0 : std::max(1.3, s / 30), Qt::SolidLine,
                   Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(wood);
+    p.setBrush(linear(QPointF(0, s * 0.1), QPointF(s, s * 0.9),
+                      {{0.0, QColor(252, 226, 172)}, {1.0, QColor(224, 168, 98)}}));
     p.drawPath(board);
 
     // Paint blobs.
@@ -192,36 +210,12 @@ QImage makeChooserIcon(int size)
 
 // ------------------------------------------------------------ scalable icon
 
-namespace {
-
-// Numbers for the SVG text: at most three decimals, no trailing zeros.
-QString svgNumber(double v)
-{
-    QString text = QString::number(v, 'f', 3);
-    while (text.endsWith(QLatin1Char('0')))
-        text.chop(1);
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
-}
-
-QString svgColour(const QColor &c)
-{
-    return c.name(QColor::HexRgb);
-}
-
-} // namespace
-
-// The program icon as a hand-written SVG 1.1 document: the same geometry as
-// makeIcon() at 128 px (all the sizes from 48 px up share it), computed from
-// the same formulas so the two stay in step.
+// The program icon as a hand-written SVG 1.1 document: the shape of the
+// 128 px bitmap (all the sizes from 48 px up share it).
 QByteArray makeSvgIcon()
 {
-    const double s = 128, inset = s / 32.0, radius = s * 0.24;
-    const QRectF badge(inset, inset, s - 2 * inset, s - 2 * inset);
-    const QPointF c = badge.center();
+    const IconShape i = iconShape(128);
     auto n = svgNumber;
-
     QString svg;
     svg += QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                           "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" "
@@ -229,73 +223,59 @@ QByteArray makeSvgIcon()
                           "  <title>Vesperon</title>\n  <defs>\n");
     svg += QStringLiteral("    <linearGradient id=\"badge\" gradientUnits=\"userSpaceOnUse\" "
                           "x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%4\">\n")
-               .arg(n(badge.left()), n(badge.top()), n(badge.right()), n(badge.bottom()));
-    svg += QStringLiteral("      <stop offset=\"0\" stop-color=\"%1\"/>\n"
-                          "      <stop offset=\"0.55\" stop-color=\"%2\"/>\n"
-                          "      <stop offset=\"1\" stop-color=\"%3\"/>\n"
-                          "    </linearGradient>\n")
-               .arg(svgColour(QColor(74, 120, 236)), svgColour(QColor(58, 72, 200)),
-                    svgColour(QColor(112, 52, 170)));
-    svg += QStringLiteral("    <linearGradient id=\"shine\" gradientUnits=\"userSpaceOnUse\" "
+               .arg(n(i.badge.left()), n(i.badge.top()), n(i.badge.right()), n(i.badge.bottom()));
+    for (const QGradientStop &stop : kBadgeColours)
+        svg += QStringLiteral("      <stop offset=\"%1\" stop-color=\"%2\"/>\n")
+                   .arg(n(stop.first), stop.second.name());
+    svg += QStringLiteral("    </linearGradient>\n"
+                          "    <linearGradient id=\"shine\" gradientUnits=\"userSpaceOnUse\" "
                           "x1=\"0\" y1=\"%1\" x2=\"0\" y2=\"%2\">\n"
                           "      <stop offset=\"0\" stop-color=\"#ffffff\" stop-opacity=\"%3\"/>\n"
                           "      <stop offset=\"1\" stop-color=\"#ffffff\" stop-opacity=\"0\"/>\n"
                           "    </linearGradient>\n  </defs>\n")
-               .arg(n(badge.top()), n(c.y()), n(70 / 255.0));
+               .arg(n(i.badge.top()), n(i.c.y()), n(70 / 255.0));
 
     // Badge with its dark outline (Qt draws it from 48 px up).
     svg += QStringLiteral("  <rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" rx=\"%5\" ry=\"%5\" "
                           "fill=\"url(#badge)\" stroke=\"%6\" stroke-opacity=\"%7\" "
                           "stroke-width=\"%8\"/>\n")
-               .arg(n(badge.x()), n(badge.y()), n(badge.width()), n(badge.height()), n(radius),
-                    svgColour(QColor(30, 32, 110)), n(160 / 255.0), n(s / 64.0));
+               .arg(n(i.badge.x()), n(i.badge.y()), n(i.badge.width()), n(i.badge.height()),
+                    n(i.radius), kOutline.name(), n(kOutline.alpha() / 255.0), n(i.s / 64.0));
     // Highlight over the upper half. Qt clamps each corner radius to half the
     // rectangle's side, as SVG does; the clamped values are written out.
-    const QRectF shine = badge.adjusted(s / 64, s / 64, -s / 64, -s / 2);
     svg += QStringLiteral("  <rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" rx=\"%5\" ry=\"%6\" "
                           "fill=\"url(#shine)\"/>\n")
-               .arg(n(shine.x()), n(shine.y()), n(shine.width()), n(shine.height()),
-                    n(std::min(radius, shine.width() / 2)), n(std::min(radius, shine.height() / 2)));
+               .arg(n(i.shine.x()), n(i.shine.y()), n(i.shine.width()), n(i.shine.height()),
+                    n(std::min(i.radius, i.shine.width() / 2)),
+                    n(std::min(i.radius, i.shine.height() / 2)));
 
-    // Clock ticks: eleven of the twelve hours, the quarters heavier.
     svg += QStringLiteral("  <g fill=\"none\" stroke=\"#ffffff\" stroke-linecap=\"round\">\n");
-    const double outer = s * 0.43, inner = s * 0.37;
-    for (int i = 1; i < 12; ++i) {
-        const double a = i * 2 * kPi / 12 - kPi / 2;
-        const bool major = i % 3 == 0;
-        const double r0 = major ? inner - s * 0.02 : inner;
-        const QPointF from = c + QPointF(std::cos(a), std::sin(a)) * r0;
-        const QPointF to = c + QPointF(std::cos(a), std::sin(a)) * outer;
+    for (const IconShape::Tick &t : i.ticks)
         svg += QStringLiteral("    <line x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%4\" "
                               "stroke-width=\"%5\" stroke-opacity=\"%6\"/>\n")
-                   .arg(n(from.x()), n(from.y()), n(to.x()), n(to.y()),
-                        n(major ? std::max(1.6, s * 0.05) : std::max(1.0, s * 0.028)),
-                        n((major ? 235 : 170) / 255.0));
-    }
+                   .arg(n(t.from.x()), n(t.from.y()), n(t.to.x()), n(t.to.y()), n(t.width),
+                        n(t.alpha / 255.0));
     svg += QStringLiteral("  </g>\n");
 
-    // Power symbol: the ring open 60 degrees around twelve o'clock, the bar.
-    const double ringR = s * 0.23, stroke = std::max(2.6, s * 0.085), gap = 60;
-    const double a0 = (90 + gap / 2) * kPi / 180, a1 = (90 - gap / 2) * kPi / 180;
-    const QPointF start(c.x() + ringR * std::cos(a0), c.y() - ringR * std::sin(a0));
-    const QPointF end(c.x() + ringR * std::cos(a1), c.y() - ringR * std::sin(a1));
+    // Power symbol: the ring, from one side of the gap round to the other, and the bar.
+    const double a0 = (90 + i.gap / 2) * kPi / 180, a1 = (90 - i.gap / 2) * kPi / 180;
+    const QPointF start(i.c.x() + i.ringR * std::cos(a0), i.c.y() - i.ringR * std::sin(a0));
+    const QPointF end(i.c.x() + i.ringR * std::cos(a1), i.c.y() - i.ringR * std::sin(a1));
     svg += QStringLiteral("  <g fill=\"none\" stroke=\"#ffffff\" stroke-width=\"%1\" "
                           "stroke-linecap=\"round\">\n")
-               .arg(n(stroke));
+               .arg(n(i.stroke));
     svg += QStringLiteral("    <path d=\"M %1 %2 A %3 %3 0 1 0 %4 %5\"/>\n")
-               .arg(n(start.x()), n(start.y()), n(ringR), n(end.x()), n(end.y()));
+               .arg(n(start.x()), n(start.y()), n(i.ringR), n(end.x()), n(end.y()));
     svg += QStringLiteral("    <line x1=\"%1\" y1=\"%2\" x2=\"%1\" y2=\"%3\"/>\n  </g>\n")
-               .arg(n(c.x()), n(c.y() - ringR - s * 0.06), n(c.y() - s * 0.02));
+               .arg(n(i.c.x()), n(i.barTop), n(i.barBottom));
 
-    // The amber hand towards four o'clock and the white hub.
-    const double ha = 30 * kPi / 180;
-    const QPointF handEnd = c + QPointF(std::cos(ha), std::sin(ha)) * ringR * 0.62;
+    // The amber hand and the white hub.
     svg += QStringLiteral("  <line x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%4\" stroke=\"%5\" "
                           "stroke-width=\"%6\" stroke-linecap=\"round\"/>\n")
-               .arg(n(c.x()), n(c.y()), n(handEnd.x()), n(handEnd.y()),
-                    svgColour(QColor(255, 196, 70)), n(std::max(2.0, s * 0.05)));
+               .arg(n(i.c.x()), n(i.c.y()), n(i.handEnd.x()), n(i.handEnd.y()), kAmber.name(),
+                    n(i.handWidth));
     svg += QStringLiteral("  <circle cx=\"%1\" cy=\"%2\" r=\"%3\" fill=\"#ffffff\"/>\n</svg>\n")
-               .arg(n(c.x()), n(c.y()), n(s * 0.04));
+               .arg(n(i.c.x()), n(i.c.y()), n(i.hub));
     return svg.toUtf8();
 }
 
@@ -308,12 +288,8 @@ bool writeIco(const std::vector<QImage> &icons, const QString &path)
     quint32 offset = headerSize + entrySize * quint32(icons.size());
     for (const QImage &icon : icons) {
         QByteArray one;
-        QBuffer buf(&one);
-        buf.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buf, "ico");
-        if (!writer.write(icon))
-            return fail(QStringLiteral("cannot encode %1 px icon: %2")
-                            .arg(icon.width()).arg(writer.errorString()));
+        if (!encodeImage(icon, "ico", -1, &one, path))
+            return false;
         // Expect one 32-bit BMP entry: 40-byte header, BGRA pixels, AND mask.
         const int w = icon.width(), h = icon.height();
         const int maskRow = (w + 31) / 32 * 4, maskUsed = (w + 7) / 8;
