@@ -22,6 +22,8 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 int main(int argc, char *argv[])
 {
@@ -47,35 +49,31 @@ int main(int argc, char *argv[])
         const qsizetype dot = name.lastIndexOf(u'.');
         return name.left(dot) + QStringLiteral("@%1x").arg(scale) + name.mid(dot);
     };
+    using Make = QImage (*)(int);
+    const std::pair<QString, Make> jpegs[] = {{"background.jpg", makeBackground},
+                                              {"星空.jpg", makeStarrySkin},
+                                              {"天空.jpg", makeDaySkySkin},
+                                              {"大海.jpg", makeSeaSkin}};
     bool ok = true;
     for (int scale : {1, 2}) {
-        ok = writeImage(makeBackground(scale), out.filePath(at("background.jpg", scale)), "jpg", 90) && ok;
-        ok = writeImage(makeStarrySkin(scale), out.filePath(at(QStringLiteral("星空.jpg"), scale)), "jpg", 90) && ok;
-        ok = writeImage(makeDaySkySkin(scale), out.filePath(at(QStringLiteral("天空.jpg"), scale)), "jpg", 90) && ok;
-        ok = writeImage(makeSeaSkin(scale), out.filePath(at(QStringLiteral("大海.jpg"), scale)), "jpg", 90) && ok;
+        for (const auto &[name, make] : jpegs)
+            ok = writeImage(make(scale), out.filePath(at(name, scale)), "jpg", 90) && ok;
         ok = writeGif({makeSplashFrame(0, scale), makeSplashFrame(1, scale)}, 80,
                       out.filePath(at("splash.gif", scale)))
              && ok;
         ok = writeBmp24(makeAbout(scale), out.filePath(at("about.bmp", scale))) && ok;
     }
-    std::vector<QImage> icons;
-    for (int size : {16, 32, 48, 128}) {
-        icons.push_back(makeIcon(size));
-        ok = writeImage(icons.back(), out.filePath(QStringLiteral("icon-%1.png").arg(size)), "png")
-             && ok;
+    // Each icon at four sizes, as PNG files and together in one ICO file.
+    const std::pair<QString, Make> iconSets[] = {{"icon", makeIcon}, {"chooser", makeChooserIcon}};
+    for (const auto &[name, make] : iconSets) {
+        std::vector<QImage> icons;
+        for (int size : {16, 32, 48, 128}) {
+            icons.push_back(make(size));
+            const QString png = QStringLiteral("%1-%2.png").arg(name).arg(size);
+            ok = writeImage(icons.back(), out.filePath(png), "png") && ok;
+        }
+        ok = writeIco(icons, out.filePath(name + ".ico")) && ok;
     }
-    ok = writeIco(icons, out.filePath("icon.ico")) && ok;
-
-
-    std::vector<QImage> chooser;
-    for (int size : {16, 32, 48, 128}) {
-        chooser.push_back(makeChooserIcon(size));
-        ok = writeImage(chooser.back(), out.filePath(QStringLiteral("chooser-%1.png").arg(size)),
-                        "png")
-             && ok;
-    }
-    ok = writeIco(chooser, out.filePath("chooser.ico")) && ok;
-
     ok = writeFile(out.filePath("vesperon.svg"), makeSvgIcon()) && ok;
     return ok ? 0 : 1;
 }
