@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 // The splash picture (500 x 200). Light on the left for the large title and
 // the red line at the bottom left, deepening into the icon's blue and purple
@@ -72,93 +73,83 @@ constexpr QRgb kTransparencyKey = 0xff585858;
 // cut: the box of colours with the widest spread (weighted by how many
 // pixels it holds) is split at the median of its widest channel until there
 // are enough boxes; each box gives its mean colour.
+// giflib's GifQuantizeBuffer (deprecated in gif_lib.h) does not replace it:
+// it keeps 5 bits of each channel and maps each pixel by its 5-bit cell, so
+// the splash's gradients come out in visible bands and its white as
+// RGB(248, 248, 248): 33.8 dB against 43.9 dB here (frame 0 at 1x, both
+// frames quantized together). Its colours can fall on the key as well.
 QList<QRgb> medianCutPalette(const std::vector<QImage> &frames, int count)
 {
-    std::vector<QRgb> pixels;
+    std::map<QRgb, qint64> histogram;  // in colour order
     for (const QImage &frame : frames) {
         const QImage rgb = frame.convertToFormat(QImage::Format_RGB32);
-        for (int y = 0; y < rgb.height(); ++y) {
-            const QRgb *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-            pixels.insert(pixels.end(), line, line + rgb.width());
-        }
+        for (int y = 0; y < rgb.height(); ++y)
+            for (int x = 0; x < rgb.width(); ++x)
+                ++histogram[rgb.pixel(x, y)];
     }
-    std::sort(pixels.begin(), pixels.end());
     struct Entry { int c[3]; qint64 weight; };
     std::vector<Entry> entries;
-    for (size_t i = 0; i < pixels.size();) {
-        size_t j = i;
-        while (j < pixels.size() && pixels[j] == pixels[i])
-            ++j;
-        entries.push_back({{qRed(pixels[i]), qGreen(pixels[i]), qBlue(pixels[i])}, qint64(j - i)});
-        i = j;
-    }
+    for (const auto &[rgb, weight] : histogram)
+        entries.push_back({{qRed(rgb), qGreen(rgb), qBlue(rgb)}, weight});
 
-    struct Box { size_t begin, end; };
-    auto spread = [&](const Box &b, int *channel) {
+    // A box: a run of entries, their weight, the channel they spread widest in
+    // and how wide.
+    struct Box { size_t begin, end; qint64 weight; int channel, range; };
+    auto box = [&](size_t begin, size_t end) {
+        Box b{begin, end, 0, 0, 0};
         int lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
-        for (size_t i = b.begin; i < b.end; ++i)
+        for (size_t i = begin; i < end; ++i) {
+            b.weight += entries[i].weight;
             for (int k = 0; k < 3; ++k) {
                 lo[k] = std::min(lo[k], entries[i].c[k]);
                 hi[k] = std::max(hi[k], entries[i].c[k]);
             }
-        int best = 0;
+        }
         for (int k = 1; k < 3; ++k)
-            if (hi[k] - lo[k] > hi[best] - lo[best])
-                best = k;
-        *channel = best;
-        return hi[best] - lo[best];
-    };
-    auto weight = [&](const Box &b) {
-        qint64 sum = 0;
-        for (size_t i = b.begin; i < b.end; ++i)
-            sum += entries[i].weight;
-        return sum;
+            if (hi[k] - lo[k] > hi[b.channel] - lo[b.channel])
+                b.channel = k;
+        b.range = hi[b.channel] - lo[b.channel];
+        return b;
     };
 
-    std::vector<Box> boxes{{0, entries.size()}};
+    std::vector<Box> boxes{box(0, entries.size())};
     while (int(boxes.size()) < count) {
-        int pick = -1, channel = 0;
+        int pick = -1;
         double bestScore = 0;
         for (int i = 0; i < int(boxes.size()); ++i) {
-            if (boxes[i].end - boxes[i].begin < 2)
-                continue;
-            int ch;
-            const int range = spread(boxes[i], &ch);
-            const double score = double(range) * std::sqrt(double(weight(boxes[i])));
-            if (range > 0 && score > bestScore) {
+            const Box &b = boxes[size_t(i)];
+            const double score = double(b.range) * std::sqrt(double(b.weight));
+            if (b.end - b.begin >= 2 && b.range > 0 && score > bestScore) {
                 bestScore = score;
                 pick = i;
-                channel = ch;
             }
         }
         if (pick < 0)
             break;  // every box holds a single colour
-        Box &b = boxes[size_t(pick)];
+        const Box b = boxes[size_t(pick)];
         // Sort by the channel, ties by the whole colour, so the order is total.
         std::sort(entries.begin() + qsizetype(b.begin), entries.begin() + qsizetype(b.end),
-                  [channel](const Entry &x, const Entry &y) {
+                  [channel = b.channel](const Entry &x, const Entry &y) {
                       if (x.c[channel] != y.c[channel])
                           return x.c[channel] < y.c[channel];
                       return std::lexicographical_compare(x.c, x.c + 3, y.c, y.c + 3);
                   });
-        const qint64 half = weight(b) / 2;
         qint64 run = 0;
         size_t cut = b.begin;
-        while (cut < b.end - 1 && run + entries[cut].weight <= half)
+        while (cut < b.end - 1 && run + entries[cut].weight <= b.weight / 2)
             run += entries[cut++].weight;
         cut = std::clamp(cut, b.begin + 1, b.end - 1);
-        const Box upper{cut, b.end};
-        b.end = cut;
-        boxes.push_back(upper);
+        boxes[size_t(pick)] = box(b.begin, cut);
+        boxes.push_back(box(cut, b.end));
     }
 
     QList<QRgb> palette;
     for (const Box &b : boxes) {
         double sum[3] = {0, 0, 0};
-        const double total = double(weight(b));
         for (size_t i = b.begin; i < b.end; ++i)
             for (int k = 0; k < 3; ++k)
                 sum[k] += entries[i].c[k] * double(entries[i].weight);
+        const double total = double(b.weight);
         QRgb colour = qRgb(int(std::lround(sum[0] / total)), int(std::lround(sum[1] / total)),
                            int(std::lround(sum[2] / total)));
         if (colour == kTransparencyKey)
