@@ -11,10 +11,8 @@
 QImage makeAbout(int scale)
 {
     const int w = 500, h = 200;
-    QImage img = canvas(w, h, scale);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
+    Canvas canvas(w, h, scale);
+    QPainter &p = canvas.p;
 
     paintSky(p, {.colours = {{0.00, QColor(240, 243, 251)}, {0.40, QColor(220, 227, 246)},
                              {0.60, QColor(120, 134, 216)}, {0.76, QColor(60, 58, 164)},
@@ -27,10 +25,8 @@ QImage makeAbout(int scale)
     drawGlow(p, dial, 90, {{0.0, QColor(170, 196, 255, 120)}, {1.0, QColor(120, 120, 255, 0)}});
     drawDial(p, dial, 64, 110);
     // Clock hands on the dial: the amber hand of the icon and a white one.
-    p.setPen(QPen(QColor(255, 255, 255, 200), 4, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(dial, dial + QPointF(0, -40));
-    p.setPen(QPen(kAmber, 4, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(dial, polar(dial, kPi / 6, 30));
+    drawStroke(p, dial, dial + QPointF(0, -40), QColor(255, 255, 255, 200), 4);
+    drawStroke(p, dial, polar(dial, kPi / 6, 30), kAmber, 4);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255));
     p.drawEllipse(dial, 4, 4);
@@ -38,8 +34,7 @@ QImage makeAbout(int scale)
     p.drawImage(QPointF(26, 52), scaledIcon(96, scale));
     drawTitle(p, QPointF(140, 104), 44, QRectF(141, 116, 150, 2.5), QPointF(142, 140),
               QStringLiteral("Vesperon 定时关机"));
-    p.end();
-    return img;
+    return canvas.done();
 }
 
 // A 24-bit BMP. Qt's writer stores a 32-bit RGB image with three bytes a

@@ -12,9 +12,8 @@
 QImage makeBackground(int scale)
 {
     const int w = 480, h = 720;
-    QImage img = canvas(w, h, scale);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
+    Canvas canvas(w, h, scale);
+    QPainter &p = canvas.p;
 
     // The sun glows near the upper right of the visible corner, its faint
     // rays fanning out over the whole picture.
@@ -41,12 +40,9 @@ QImage makeBackground(int scale)
     };
     for (const Band &b : bands) {
         const QPainterPath crest = curveAlong(0, w, b.wave, 4);
-        QPainterPath band = crest;
-        band.lineTo(w, h);
-        band.lineTo(0, h);
-        band.closeSubpath();
         const Wave &v = b.wave;
-        p.fillPath(band, vertical(v.y - v.amp, v.y + 220, {{0, b.top}, {1, b.bottom}}));
+        p.fillPath(closedDown(crest, w, h),
+                   vertical(v.y - v.amp, v.y + 220, {{0, b.top}, {1, b.bottom}}));
         // A thin bright line along the crest.
         p.strokePath(crest, QPen(QColor(255, 255, 255, 110), 1.2));
     }
@@ -76,5 +72,5 @@ QImage makeBackground(int scale)
         p.setBrush(QColor(255, 255, 255, 120 + int(unit(rng) * 100)));
         p.drawEllipse(QPointF(x, y), r, r);
     }
-    return img;
+    return canvas.done();
 }

@@ -20,7 +20,6 @@ namespace {
 struct IconShape {
     struct Tick { QPointF from, to; double width; int alpha; };
     double s;
-    bool tiny;
     QRectF badge, shine;
     double radius;
     QPointF c;
@@ -38,7 +37,7 @@ IconShape iconShape(int size)
 {
     IconShape i{};
     const double s = i.s = size;
-    const bool tiny = i.tiny = size <= 16;
+    const bool tiny = size <= 16;
     const double inset = tiny ? 0.5 : s / 32.0;
     i.badge = QRectF(inset, inset, s - 2 * inset, s - 2 * inset);
     i.shine = i.badge.adjusted(s / 64, s / 64, -s / 64, -s / 2);
@@ -81,9 +80,8 @@ QString svgNumber(double v)
 QImage makeIcon(int size)
 {
     const IconShape i = iconShape(size);
-    QImage img = canvas(size, size, 1, QImage::Format_ARGB32_Premultiplied);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
+    Canvas canvas(size, size, 1, QImage::Format_ARGB32_Premultiplied);
+    QPainter &p = canvas.p;
 
     p.setPen(size >= 48 ? QPen(kOutline, i.s / 64.0) : Qt::NoPen);
     p.setBrush(linear(i.badge.topLeft(), i.badge.bottomRight(), kBadgeColours));
@@ -94,10 +92,8 @@ QImage makeIcon(int size)
                             {{0, QColor(255, 255, 255, 70)}, {1, QColor(255, 255, 255, 0)}}));
         p.drawRoundedRect(i.shine, i.radius, i.radius);
     }
-    for (const IconShape::Tick &t : i.ticks) {
-        p.setPen(QPen(QColor(255, 255, 255, t.alpha), t.width, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(t.from, t.to);
-    }
+    for (const IconShape::Tick &t : i.ticks)
+        drawStroke(p, t.from, t.to, QColor(255, 255, 255, t.alpha), t.width);
 
     p.setPen(QPen(Qt::white, i.stroke, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
@@ -105,17 +101,14 @@ QImage makeIcon(int size)
     p.drawArc(ring, int((90 + i.gap / 2) * 16), int((360 - i.gap) * 16));
     p.drawLine(QPointF(i.c.x(), i.barTop), QPointF(i.c.x(), i.barBottom));
     if (size >= 32) {
-        p.setPen(QPen(kAmber, i.handWidth, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(i.c, i.handEnd);
+        drawStroke(p, i.c, i.handEnd, kAmber, i.handWidth);
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::white);
         p.drawEllipse(i.c, i.hub, i.hub);
     }
-    p.end();
-    return img.convertToFormat(QImage::Format_ARGB32);
+    return canvas.done().convertToFormat(QImage::Format_ARGB32);
 }
 
-// The icon drawn at `size` x `scale` pixels, to be painted `size` wide.
 QImage scaledIcon(int size, int scale)
 {
     QImage icon = makeIcon(size * scale);
@@ -130,9 +123,8 @@ QImage scaledIcon(int size, int scale)
 // wood instead of the program icon's blue badge keeps the two apart.
 QImage makeChooserIcon(int size)
 {
-    QImage img = canvas(size, size, 1, QImage::Format_ARGB32_Premultiplied);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
+    Canvas canvas(size, size, 1, QImage::Format_ARGB32_Premultiplied);
+    QPainter &p = canvas.p;
     const double s = size;
     const bool tiny = size <= 16;
 
@@ -183,17 +175,13 @@ QImage makeChooserIcon(int size)
     // The brush, from the upper right down to the middle of the board.
     if (!tiny) {
         const QPointF end(s * 0.95, s * 0.05), ferrule(s * 0.62, s * 0.46), tip(s * 0.48, s * 0.64);
-        p.setPen(QPen(QColor(70, 30, 14), s * 0.10, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(end, ferrule);
-        p.setPen(QPen(QColor(178, 64, 38), s * 0.065, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(end, ferrule);
+        drawStroke(p, end, ferrule, QColor(70, 30, 14), s * 0.10);
+        drawStroke(p, end, ferrule, QColor(178, 64, 38), s * 0.065);
         const QPointF dir = (tip - ferrule) / std::hypot(tip.x() - ferrule.x(), tip.y() - ferrule.y());
         const QPointF side(-dir.y(), dir.x());
         const QPointF band = ferrule + dir * s * 0.07;
-        p.setPen(QPen(QColor(90, 90, 100), s * 0.085, Qt::SolidLine, Qt::FlatCap));
-        p.drawLine(ferrule, band);
-        p.setPen(QPen(QColor(206, 210, 220), s * 0.05, Qt::SolidLine, Qt::FlatCap));
-        p.drawLine(ferrule, band);
+        drawStroke(p, ferrule, band, QColor(90, 90, 100), s * 0.085, Qt::FlatCap);
+        drawStroke(p, ferrule, band, QColor(206, 210, 220), s * 0.05, Qt::FlatCap);
         QPainterPath bristles;
         bristles.moveTo(band + side * s * 0.045);
         bristles.quadTo(band + dir * s * 0.1 + side * s * 0.05, tip);
@@ -204,8 +192,7 @@ QImage makeChooserIcon(int size)
         p.setBrush(QColor(40, 100, 230));
         p.drawPath(bristles);
     }
-    p.end();
-    return img.convertToFormat(QImage::Format_ARGB32);
+    return canvas.done().convertToFormat(QImage::Format_ARGB32);
 }
 
 // ------------------------------------------------------------ scalable icon
@@ -258,9 +245,8 @@ QByteArray makeSvgIcon()
     svg += QStringLiteral("  </g>\n");
 
     // Power symbol: the ring, from one side of the gap round to the other, and the bar.
-    const double a0 = (90 + i.gap / 2) * kPi / 180, a1 = (90 - i.gap / 2) * kPi / 180;
-    const QPointF start(i.c.x() + i.ringR * std::cos(a0), i.c.y() - i.ringR * std::sin(a0));
-    const QPointF end(i.c.x() + i.ringR * std::cos(a1), i.c.y() - i.ringR * std::sin(a1));
+    const QPointF start = polar(i.c, -(90 + i.gap / 2) * kPi / 180, i.ringR);
+    const QPointF end = polar(i.c, -(90 - i.gap / 2) * kPi / 180, i.ringR);
     svg += QStringLiteral("  <g fill=\"none\" stroke=\"#ffffff\" stroke-width=\"%1\" "
                           "stroke-linecap=\"round\">\n")
                .arg(n(i.stroke));

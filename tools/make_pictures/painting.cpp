@@ -3,26 +3,15 @@
 #include <QLinearGradient>
 #include <QRadialGradient>
 
-#include <algorithm>
 #include <cmath>
 
-QColor withAlpha(QColor c, int alpha)
+Canvas::Canvas(int w, int h, int scale, QImage::Format format)
+    : image(w * scale, h * scale, format)
 {
-    c.setAlpha(std::clamp(alpha, 0, 255));
-    return c;
-}
-
-QImage canvas(int w, int h, int scale, QImage::Format format)
-{
-    QImage img(w * scale, h * scale, format);
-    img.setDevicePixelRatio(scale);
-    img.fill(Qt::transparent);
-    return img;
-}
-
-QPointF polar(QPointF c, double radians, double r)
-{
-    return c + QPointF(std::cos(radians), std::sin(radians)) * r;
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    p.begin(&image);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
 }
 
 QLinearGradient linear(QPointF from, QPointF to, const QGradientStops &stops)
@@ -87,9 +76,8 @@ void drawDial(QPainter &p, QPointF c, double r, int alpha)
         const double a = i * kPi / 30;
         const bool hour = i % 5 == 0;
         const double r0 = r - (hour ? 9 : 4);
-        p.setPen(QPen(QColor(255, 255, 255, hour ? alpha : alpha / 2), hour ? 2.4 : 1.0,
-                      Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(polar(c, a, r0), polar(c, a, r - 1.5));
+        drawStroke(p, polar(c, a, r0), polar(c, a, r - 1.5),
+                   QColor(255, 255, 255, hour ? alpha : alpha / 2), hour ? 2.4 : 1.0);
     }
 }
 

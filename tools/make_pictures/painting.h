@@ -3,16 +3,13 @@
 
 #pragma once
 
-#include <QColor>
 #include <QFont>
 #include <QGradient>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPointF>
-#include <QRectF>
-#include <QString>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -36,20 +33,41 @@ private:
     std::mt19937 gen_;
 };
 
-QColor withAlpha(QColor c, int alpha);
+inline QColor withAlpha(QColor c, int alpha)
+{
+    c.setAlpha(std::clamp(alpha, 0, 255));
+    return c;
+}
 
-// A w x h picture at `scale` device pixels a point, cleared, to be painted in
-// its 1x coordinates.
-QImage canvas(int w, int h, int scale, QImage::Format format = QImage::Format_RGB32);
+// A picture being drawn: a w x h image at `scale` device pixels a point,
+// cleared, under the antialiased painter `p` in its 1x coordinates.
+struct Canvas {
+    Canvas(int w, int h, int scale, QImage::Format format = QImage::Format_RGB32);
+    QImage done() { p.end(); return image; }
+    QImage image;
+    QPainter p;
+};
 
 // The point `r` from `c` in the direction `radians` (clockwise from the right).
-QPointF polar(QPointF c, double radians, double r);
+inline QPointF polar(QPointF c, double radians, double r)
+{
+    return c + QPointF(std::cos(radians), std::sin(radians)) * r;
+}
 
 // Gradients given their stops, {position, colour} pairs; vertical() runs from
 // y = top to y = bottom.
 QLinearGradient linear(QPointF from, QPointF to, const QGradientStops &stops);
 QLinearGradient vertical(double top, double bottom, const QGradientStops &stops);
 QRadialGradient radial(QPointF centre, double radius, const QGradientStops &stops);
+
+// A straight stroke from a to b, `width` wide, with round (or `cap`) ends;
+// the painter keeps the pen.
+inline void drawStroke(QPainter &p, QPointF a, QPointF b, const QBrush &brush, double width,
+                       Qt::PenCapStyle cap = Qt::RoundCap)
+{
+    p.setPen(QPen(brush, width, Qt::SolidLine, cap));
+    p.drawLine(a, b);
+}
 
 // A glow, halo or soft disc: a disc of `radius` filled with a radial
 // gradient from its centre (with the painter's pen).
@@ -83,21 +101,6 @@ struct Wave {
     double operator()(double x) const { return y + amp * std::sin(2 * kPi * x / len + phase); }
 };
 
-// A band under a curve y(x), sampled every 2 px across the picture width and
-// closed down to `bottom`.
-template <typename Curve>
-QPainterPath bandBelow(double width, double bottom, Curve curve)
-{
-    QPainterPath band;
-    band.moveTo(0, curve(0.0));
-    for (double x = 2; x <= width + 2; x += 2)
-        band.lineTo(x, curve(x));
-    band.lineTo(width + 2, bottom);
-    band.lineTo(0, bottom);
-    band.closeSubpath();
-    return band;
-}
-
 // A curve y(x) from x0 to x1, sampled every `step` px, as an open path.
 template <typename Curve>
 QPainterPath curveAlong(double x0, double x1, Curve curve, double step = 2)
@@ -107,6 +110,22 @@ QPainterPath curveAlong(double x0, double x1, Curve curve, double step = 2)
     for (double x = x0 + step; x <= x1; x += step)
         line.lineTo(x, curve(x));
     return line;
+}
+
+// A path from x = 0 to x = `right` closed down to y = `bottom`.
+inline QPainterPath closedDown(QPainterPath path, double right, double bottom)
+{
+    path.lineTo(right, bottom);
+    path.lineTo(0, bottom);
+    path.closeSubpath();
+    return path;
+}
+
+// A band under a curve y(x) across the picture width, down to `bottom`.
+template <typename Curve>
+QPainterPath bandBelow(double width, double bottom, Curve curve)
+{
+    return closedDown(curveAlong(0, width + 2, curve), width + 2, bottom);
 }
 
 // The amber of the icon's clock hand.

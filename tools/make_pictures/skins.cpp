@@ -32,8 +32,6 @@ bool inControlGap(QPointF pt, double margin)
     return true;
 }
 
-// ------------------------------------------------------------ skin: 星空
-
 // A star with a soft halo; bright ones get a four-pointed glint.
 void drawStar(QPainter &p, QPointF at, double r, QColor colour, bool glint)
 {
@@ -46,10 +44,9 @@ void drawStar(QPainter &p, QPointF at, double r, QColor colour, bool glint)
     if (glint) {
         for (int axis = 0; axis < 2; ++axis) {
             const QPointF d = axis ? QPointF(0, r * 5.5) : QPointF(r * 5.5, 0);
-            const QColor clear = withAlpha(colour, 0);
-            const QLinearGradient fade = linear(at - d, at + d, {{0, clear}, {0.5, colour}, {1, clear}});
-            p.setPen(QPen(QBrush(fade), std::max(0.7, r * 0.45)));
-            p.drawLine(at - d, at + d);
+            const QColor edge = withAlpha(colour, 0);
+            const QLinearGradient fade = linear(at - d, at + d, {{0, edge}, {0.5, colour}, {1, edge}});
+            drawStroke(p, at - d, at + d, fade, std::max(0.7, r * 0.45), Qt::SquareCap);
         }
         p.setPen(Qt::NoPen);
     }
@@ -83,7 +80,77 @@ void drawSnowyFir(QPainter &p, double x, double base, double height)
     }
 }
 
+// A cumulus cloud: overlapping puffs above a flat base, lit from the top left
+// and shaded towards the base.
+void drawCloud(QPainter &p, QPointF base, double width, double height, Dice &dice,
+               QColor light = QColor(255, 255, 255), QColor shade = QColor(214, 226, 244))
+{
+    QPainterPath cloud;
+    cloud.setFillRule(Qt::WindingFill);  // the puffs overlap; fill their union
+    const int puffs = 5 + int(dice.unit() * 3);
+    for (int i = 0; i < puffs; ++i) {
+        const double t = (i + 0.5) / puffs * 2 - 1;  // -1 .. 1 across the cloud
+        const double r = height * (0.34 + 0.5 * (1 - t * t)) * dice.range(0.85, 1.1);
+        const QPointF c(base.x() + t * width * 0.42, base.y() - r * 0.78);
+        cloud.addEllipse(c, r, r);
+    }
+    cloud.addRoundedRect(QRectF(base.x() - width * 0.5, base.y() - height * 0.32, width,
+                                height * 0.32),
+                         height * 0.16, height * 0.16);
+    cloud = cloud.simplified();
+    const QRectF box = cloud.boundingRect();
+    p.setPen(Qt::NoPen);
+    p.fillPath(cloud, linear(box.topLeft(), QPointF(box.left() + box.width() * 0.25, box.bottom()),
+                             {{0.0, light}, {0.55, light}, {1.0, shade}}));
+}
+
+// A starfish lying on the sand.
+void drawStarfish(QPainter &p, QPointF at, double r, double degrees)
+{
+    QPainterPath star;
+    for (int i = 0; i < 10; ++i) {
+        const double a = (degrees + i * 36 - 90) * kPi / 180;
+        const double rr = i % 2 ? r * 0.42 : r;
+        const QPointF pt = polar(at, a, rr);
+        if (i == 0)
+            star.moveTo(pt);
+        else
+            star.lineTo(pt);
+    }
+    star.closeSubpath();
+    p.setPen(QPen(QColor(196, 92, 60), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(radial(at, r, {{0, QColor(252, 168, 112)}, {1, QColor(238, 120, 80)}}));
+    p.drawPath(star);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 226, 196));
+    for (int i = 0; i < 5; ++i) {
+        const double a = (degrees + i * 72 - 90) * kPi / 180;
+        p.drawEllipse(polar(at, a, r * 0.5), r * 0.07, r * 0.07);
+    }
+}
+
+// A scallop shell.
+void drawShell(QPainter &p, QPointF at, double r, double degrees)
+{
+    p.save();
+    p.translate(at);
+    p.rotate(degrees);
+    QPainterPath fan;
+    fan.moveTo(0, r * 0.45);
+    fan.cubicTo(-r * 1.3, -r * 0.2, -r * 0.6, -r * 1.05, 0, -r * 0.95);
+    fan.cubicTo(r * 0.6, -r * 1.05, r * 1.3, -r * 0.2, 0, r * 0.45);
+    p.setPen(QPen(QColor(200, 150, 132), 1.0));
+    p.setBrush(QColor(250, 226, 214));
+    p.drawPath(fan);
+    p.setPen(QPen(QColor(214, 170, 150), 0.8));
+    for (int i = -2; i <= 2; ++i)
+        p.drawLine(QPointF(0, r * 0.4), QPointF(i * r * 0.3, -r * 0.8 + std::abs(i) * r * 0.12));
+    p.restore();
+}
+
 } // namespace
+
+// ------------------------------------------------------------ skin: 星空
 
 // Night sky over moonlit snow. Stars fill the sky that shows between the
 // controls; in the strip under the buttons a shooting star crosses and the
@@ -94,9 +161,8 @@ QImage makeStarrySkin(int scale)
 {
     const int w = 480, h = 720;
     const double horizon = 197;
-    QImage img = canvas(w, h, scale);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
+    Canvas canvas(w, h, scale);
+    QPainter &p = canvas.p;
     Dice dice(0x5ea51001u);
 
     // The sky runs down to the far horizon, which only shows on the right
@@ -157,10 +223,8 @@ QImage makeStarrySkin(int scale)
     // A shooting star in the strip under the buttons, above the rule there.
     {
         const QPointF head(76, 189.6), tail(12, 185.8);
-        const QLinearGradient trail =
-            linear(tail, head, {{0, QColor(255, 255, 255, 0)}, {1, QColor(255, 255, 255, 240)}});
-        p.setPen(QPen(QBrush(trail), 1.5, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(tail, head);
+        const QGradientStops fade = {{0, QColor(255, 255, 255, 0)}, {1, QColor(255, 255, 255, 240)}};
+        drawStroke(p, tail, head, linear(tail, head, fade), 1.5);
         drawStar(p, head, 1.2, QColor(255, 255, 255), false);
     }
 
@@ -242,38 +306,10 @@ QImage makeStarrySkin(int scale)
     for (const QPointF &fir : {QPointF(292, 30), QPointF(318, 42), QPointF(352, 54),
                                QPointF(384, 40), QPointF(420, 62), QPointF(456, 50)})
         drawSnowyFir(p, fir.x(), ridge(fir.x()) + fir.y() * 0.25, fir.y());
-    return img;
+    return canvas.done();
 }
 
 // ------------------------------------------------------------ skin: 天空
-
-namespace {
-
-// A cumulus cloud: overlapping puffs above a flat base, lit from the top left
-// and shaded towards the base.
-void drawCloud(QPainter &p, QPointF base, double width, double height, Dice &dice,
-               QColor light = QColor(255, 255, 255), QColor shade = QColor(214, 226, 244))
-{
-    QPainterPath cloud;
-    cloud.setFillRule(Qt::WindingFill);  // the puffs overlap; fill their union
-    const int puffs = 5 + int(dice.unit() * 3);
-    for (int i = 0; i < puffs; ++i) {
-        const double t = (i + 0.5) / puffs * 2 - 1;  // -1 .. 1 across the cloud
-        const double r = height * (0.34 + 0.5 * (1 - t * t)) * dice.range(0.85, 1.1);
-        const QPointF c(base.x() + t * width * 0.42, base.y() - r * 0.78);
-        cloud.addEllipse(c, r, r);
-    }
-    cloud.addRoundedRect(QRectF(base.x() - width * 0.5, base.y() - height * 0.32, width,
-                                height * 0.32),
-                         height * 0.16, height * 0.16);
-    cloud = cloud.simplified();
-    const QRectF box = cloud.boundingRect();
-    p.setPen(Qt::NoPen);
-    p.fillPath(cloud, linear(box.topLeft(), QPointF(box.left() + box.width() * 0.25, box.bottom()),
-                             {{0.0, light}, {0.55, light}, {1.0, shade}}));
-}
-
-} // namespace
 
 // A clear blue day: a bright sun between the two frames, small clouds
 // drifting between the controls, and a bank of white cumulus whose tops rise
@@ -281,9 +317,8 @@ void drawCloud(QPainter &p, QPointF base, double width, double height, Dice &dic
 QImage makeDaySkySkin(int scale)
 {
     const int w = 480, h = 720;
-    QImage img = canvas(w, h, scale);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
+    Canvas canvas(w, h, scale);
+    QPainter &p = canvas.p;
     Dice dice(0x5ea52002u);
 
     paintSky(p, {.colours = {{0.00, QColor(44, 116, 214)}, {0.20, QColor(86, 156, 232)},
@@ -332,58 +367,10 @@ QImage makeDaySkySkin(int scale)
         bird.quadTo(b + QPointF(2.5, -2.6), b + QPointF(4.5, 0.8));
         p.drawPath(bird);
     }
-    return img;
+    return canvas.done();
 }
 
 // ------------------------------------------------------------ skin: 大海
-
-namespace {
-
-// A starfish lying on the sand.
-void drawStarfish(QPainter &p, QPointF at, double r, double degrees)
-{
-    QPainterPath star;
-    for (int i = 0; i < 10; ++i) {
-        const double a = (degrees + i * 36 - 90) * kPi / 180;
-        const double rr = i % 2 ? r * 0.42 : r;
-        const QPointF pt = polar(at, a, rr);
-        if (i == 0)
-            star.moveTo(pt);
-        else
-            star.lineTo(pt);
-    }
-    star.closeSubpath();
-    p.setPen(QPen(QColor(196, 92, 60), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(radial(at, r, {{0, QColor(252, 168, 112)}, {1, QColor(238, 120, 80)}}));
-    p.drawPath(star);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(255, 226, 196));
-    for (int i = 0; i < 5; ++i) {
-        const double a = (degrees + i * 72 - 90) * kPi / 180;
-        p.drawEllipse(polar(at, a, r * 0.5), r * 0.07, r * 0.07);
-    }
-}
-
-// A scallop shell.
-void drawShell(QPainter &p, QPointF at, double r, double degrees)
-{
-    p.save();
-    p.translate(at);
-    p.rotate(degrees);
-    QPainterPath fan;
-    fan.moveTo(0, r * 0.45);
-    fan.cubicTo(-r * 1.3, -r * 0.2, -r * 0.6, -r * 1.05, 0, -r * 0.95);
-    fan.cubicTo(r * 0.6, -r * 1.05, r * 1.3, -r * 0.2, 0, r * 0.45);
-    p.setPen(QPen(QColor(200, 150, 132), 1.0));
-    p.setBrush(QColor(250, 226, 214));
-    p.drawPath(fan);
-    p.setPen(QPen(QColor(214, 170, 150), 0.8));
-    for (int i = -2; i <= 2; ++i)
-        p.drawLine(QPointF(0, r * 0.4), QPointF(i * r * 0.3, -r * 0.8 + std::abs(i) * r * 0.12));
-    p.restore();
-}
-
-} // namespace
 
 // The sea: a light sky and the horizon in the gap between the first and the
 // second button row, the sun in the gap between the two frames, deep water
@@ -393,9 +380,8 @@ QImage makeSeaSkin(int scale)
 {
     const int w = 480, h = 720;
     const double horizon = 92, shore = 199;
-    QImage img = canvas(w, h, scale);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
+    Canvas canvas(w, h, scale);
+    QPainter &p = canvas.p;
     Dice dice(0x5ea53003u);
 
     const QPointF sun(140, 50);
@@ -406,7 +392,8 @@ QImage makeSeaSkin(int scale)
                  .glow = {{0.00, QColor(255, 255, 240, 255)}, {0.12, QColor(255, 250, 222, 240)},
                           {0.30, QColor(255, 246, 214, 90)}, {1.00, QColor(255, 255, 255, 0)}},
                  .glowArea = QRectF(0, 0, w, horizon)});
-    for (const QRectF &c : {QRectF(40, 40, 80, 18), QRectF(250, 30, 90, 20), QRectF(400, 60, 120, 24)})
+    for (const QRectF &c :
+         {QRectF(40, 40, 80, 18), QRectF(250, 30, 90, 20), QRectF(400, 60, 120, 24)})
         drawCloud(p, c.topLeft(), c.width(), c.height(), dice, Qt::white, QColor(226, 236, 248));
 
     p.fillRect(QRectF(0, horizon, w, shore - horizon + 8),
@@ -500,5 +487,5 @@ QImage makeSeaSkin(int scale)
     drawStarfish(p, QPointF(400, 330), 12, -8);
     drawShell(p, QPointF(120, 420), 9, 15);
     drawShell(p, QPointF(360, 520), 7, 40);
-    return img;
+    return canvas.done();
 }

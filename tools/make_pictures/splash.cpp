@@ -18,10 +18,8 @@
 QImage makeSplashFrame(int frame, int scale)
 {
     const int w = 500, h = 200;
-    QImage img = canvas(w, h, scale);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
+    Canvas canvas(w, h, scale);
+    QPainter &p = canvas.p;
 
     // Light to dark from left to right; the sky's glow is a deeper shade in
     // the bottom-right corner, under the version label.
@@ -42,8 +40,7 @@ QImage makeSplashFrame(int frame, int scale)
     drawDial(p, iconCentre, 70, 110);
     // One hour tick of the dial lit in amber; it moves on by one in frame 1.
     const double tick = (frame == 0 ? -60 : -30) * kPi / 180;
-    p.setPen(QPen(kAmber, 3.0, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(polar(iconCentre, tick, 61), polar(iconCentre, tick, 68.5));
+    drawStroke(p, polar(iconCentre, tick, 61), polar(iconCentre, tick, 68.5), kAmber, 3.0);
     p.drawImage(QPointF(iconCentre.x() - 48, iconCentre.y() - 48), scaledIcon(96, scale));
 
     drawTitle(p, QPointF(40, 104), 64, QRectF(42, 118, 258, 2.5), QPointF(43, 143),
@@ -57,8 +54,7 @@ QImage makeSplashFrame(int frame, int scale)
     plate.lineTo(0, 21);
     plate.closeSubpath();
     p.fillPath(plate, vertical(0, 21, {{0, QColor(116, 124, 152)}, {1, QColor(102, 110, 140)}}));
-    p.end();
-    return img;
+    return canvas.done();
 }
 
 // ------------------------------------------------------------------ gif
@@ -178,7 +174,9 @@ QString gifError(int code)
 bool writeGif(const std::vector<QImage> &frames, int delay, const QString &path)
 {
     const int w = frames.front().width(), h = frames.front().height();
-    QList<QRgb> palette = medianCutPalette(frames, 256);
+    const QList<QRgb> palette = medianCutPalette(frames, 256);
+    if (palette.contains(kTransparencyKey))  // then no pixel can have the key colour
+        return fail(QStringLiteral("%1: the transparency key in the palette").arg(path));
     std::vector<QImage> indexed;
     for (const QImage &frame : frames) {
         if (frame.size() != frames.front().size())
@@ -186,26 +184,18 @@ bool writeGif(const std::vector<QImage> &frames, int delay, const QString &path)
         indexed.push_back(frame.convertToFormat(QImage::Format_RGB32)
                               .convertToFormat(QImage::Format_Indexed8, palette,
                                                Qt::ThresholdDither | Qt::AvoidDither));
-        const QImage &img = indexed.back();
-        if (img.format() != QImage::Format_Indexed8 || img.colorTable() != palette)
+        if (indexed.back().format() != QImage::Format_Indexed8
+            || indexed.back().colorTable() != palette)
             return fail(QStringLiteral("%1: unexpected result from the colour mapping").arg(path));
-        for (int y = 0; y < h; ++y) {
-            const uchar *line = img.constScanLine(y);
-            for (int x = 0; x < w; ++x)
-                if (line[x] >= palette.size() || palette[line[x]] == kTransparencyKey)
-                    return fail(QStringLiteral("%1: pixel with the transparency key").arg(path));
-        }
     }
 
     // giflib wants a power of two entries; the padding is black, never used.
-    std::vector<GifColorType> colours(256, GifColorType{0, 0, 0});
-    for (qsizetype i = 0; i < palette.size(); ++i)
-        colours[size_t(i)] = GifColorType{GifByteType(qRed(palette[i])),
-                                          GifByteType(qGreen(palette[i])),
-                                          GifByteType(qBlue(palette[i]))};
-    ColorMapObject *map = GifMakeMapObject(256, colours.data());
+    ColorMapObject *map = GifMakeMapObject(256, nullptr);
     if (!map)
         return fail(QStringLiteral("%1: out of memory for the colour map").arg(path));
+    for (qsizetype i = 0; i < palette.size(); ++i)
+        map->Colors[i] = {GifByteType(qRed(palette[i])), GifByteType(qGreen(palette[i])),
+                          GifByteType(qBlue(palette[i]))};
 
     QByteArray bytes;
     int error = 0;
@@ -231,8 +221,7 @@ bool writeGif(const std::vector<QImage> &frames, int delay, const QString &path)
             && check(EGifPutExtensionBlock(gif, sizeof loop, loop), "loop extension")
             && check(EGifPutExtensionTrailer(gif), "loop extension");
     }
-    std::vector<GifPixelType> row(size_t(w), 0);
-    for (const QImage &img : indexed) {
+    for (QImage &img : indexed) {
         if (!problem.isEmpty())
             break;
         GraphicsControlBlock gcb{DISPOSE_DO_NOT, false, delay, NO_TRANSPARENT_COLOR};
@@ -242,11 +231,9 @@ bool writeGif(const std::vector<QImage> &frames, int delay, const QString &path)
                    "graphics control")
             || !check(EGifPutImageDesc(gif, 0, 0, w, h, false, nullptr), "image descriptor"))
             break;
-        for (int y = 0; y < h; ++y) {
-            std::copy_n(img.constScanLine(y), w, row.begin());
-            if (!check(EGifPutLine(gif, row.data(), w), "image data"))
+        for (int y = 0; y < h; ++y)
+            if (!check(EGifPutLine(gif, img.scanLine(y), w), "image data"))
                 break;
-        }
     }
     GifFreeMapObject(map);
     int closeError = 0;
