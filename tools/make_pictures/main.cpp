@@ -42,12 +42,9 @@ int main(int argc, char *argv[])
     }
 
     // Each picture at 1x, and at 2x for screens of two device pixels to a
-    // point, named by Qt's @2x convention.
-    const auto at = [](const QString& name, int scale) {
-        if (scale == 1)
-            return name;
-        const qsizetype dot = name.lastIndexOf(u'.');
-        return name.left(dot) + QStringLiteral("@%1x").arg(scale) + name.mid(dot);
+    // point, named by Qt's @2x convention (each name has one dot).
+    const auto at = [](QString name, int scale) {
+        return scale == 1 ? name : name.replace(u'.', QStringLiteral("@%1x.").arg(scale));
     };
     using Make = QImage (*)(int);
     const std::pair<QString, Make> jpegs[] = {{"background.jpg", makeBackground},

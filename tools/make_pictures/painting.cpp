@@ -46,7 +46,8 @@ void paintSky(QPainter &p, const Sky &sky)
         p.fillRect(sky.glowArea.isEmpty() ? sky.area : sky.glowArea,
                    radial(sky.sun, sky.glowRadius, sky.glow));
     p.setPen(Qt::NoPen);
-    p.setBrush(radial(sky.sun, sky.rayFadeRadius, sky.rayFade));
+    if (sky.rays > 0)
+        p.setBrush(radial(sky.sun, sky.rayFadeRadius, sky.rayFade));
     for (int i = 0; i < sky.rays; ++i) {
         const double a = (i * 360.0 / sky.rays + sky.rayDegrees) * kPi / 180;
         const double spread = sky.raySpread + sky.raySpreadStep * (i % 3);

@@ -1,5 +1,6 @@
-// Drawing helpers shared by the pictures: the random source, colours,
-// curves across a picture, and the parts the splash and about pictures share.
+// Drawing helpers shared by the pictures: the canvas, the random source,
+// gradients, strokes and glows, the sky, curves across a picture, and the
+// parts the splash and about pictures share.
 
 #pragma once
 
@@ -134,7 +135,7 @@ inline const QColor kAmber(255, 196, 70);
 // The splash and about pictures' common parts.
 QFont cjkFont(int pixelSize, bool bold);
 
-// A faint clock dial: a thin ring with twelve ticks, centred on the icon.
+// A faint clock dial: a thin ring with sixty ticks, the hours longer.
 void drawDial(QPainter &p, QPointF c, double r, int alpha);
 
 // The program's name in `size` px at `at` with a soft shadow, under it a thin
@@ -142,8 +143,8 @@ void drawDial(QPainter &p, QPointF c, double r, int alpha);
 void drawTitle(QPainter &p, QPointF at, int size, const QRectF &rule, QPointF below,
                const QString &subtitle);
 
-// Soft diagonal streaks of light from the top edge to the bottom one: streak
-// i starts at x0 + i * step, is `top` wide at the top (6 more each streak) and
-// leans `lean` to `lean - width` at the bottom.
+// Soft diagonal streaks of light from the top edge to the bottom one (y = h):
+// streak i starts at x = x0 + i * step, is `top` + 6i wide at the top, and
+// runs from x + leanFar to x + lean + 6i at the bottom.
 void drawLightStreaks(QPainter &p, int count, double x0, double step, double top, double lean,
                       double leanFar, double h);
