@@ -1,6 +1,6 @@
 // Drawing helpers shared by the pictures: the canvas, the random source,
-// gradients, strokes and glows, the sky, curves across a picture, and the
-// parts the splash and about pictures share.
+// gradients, strokes and glows, the sky, curves across a picture, and what
+// the splash and about pictures have in common.
 
 #pragma once
 
@@ -132,7 +132,8 @@ QPainterPath bandBelow(double width, double bottom, Curve curve)
 // The amber of the icon's clock hand.
 inline const QColor kAmber(255, 196, 70);
 
-// The splash and about pictures' common parts.
+// What the splash and about pictures have in common: the font, the dial,
+// the title and the light streaks.
 QFont cjkFont(int pixelSize, bool bold);
 
 // A faint clock dial: a thin ring with sixty ticks, the hours longer.
