@@ -20,8 +20,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness.processes import DesktopError  # noqa: E402
 from harness.program import DEFAULT_BIN, MAIN_TITLE  # noqa: E402
 from harness.testcase import DesktopTestCase  # noqa: E402
+from harness.update_server import UpdateServer  # noqa: E402
 from test_skins import COLOURS, GBK, jpeg, plain_skins  # noqa: E402
-from update_server import UpdateServer  # noqa: E402
 
 VERDICTS = "^(你需要更新|你不需要更新|检查更新失败)$"
 BUTTONS = ["六十秒关机", "30分钟关机", "1小时关机", "2小时关机", "3小时关机", "5小时关机",

@@ -26,7 +26,7 @@ from harness.plasma import PlasmaDesktop  # noqa: E402
 from harness.processes import DesktopError  # noqa: E402
 from harness.program import MAIN_TITLE  # noqa: E402
 from harness.testcase import DesktopTestCase  # noqa: E402
-from update_server import UpdateServer  # noqa: E402
+from harness.update_server import UpdateServer  # noqa: E402
 
 SPLASH_SIZE = (503, 200)
 CLIENT_SIZE = (246, 298)   # the main window below its title bar, menu bar included

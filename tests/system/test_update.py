@@ -14,7 +14,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from harness.processes import WINDOW_TIMEOUT, DesktopError  # noqa: E402
 from harness.testcase import DesktopTestCase  # noqa: E402
-from update_server import UpdateServer  # noqa: E402
+from harness.update_server import UpdateServer  # noqa: E402
 
 NOTICE = ("GET", "http://update.example.org/gx.txt")
 VERDICTS = "^(你需要更新|你不需要更新|检查更新失败)$"

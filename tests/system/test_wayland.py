@@ -21,11 +21,11 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness.program import MAIN_TITLE  # noqa: E402
 from harness.sway import SwayDesktop  # noqa: E402
 from harness.testcase import DesktopTestCase  # noqa: E402
+from harness.update_server import UpdateServer  # noqa: E402
 from harness.wayland import committed, requests  # noqa: E402
 from harness.weston import WestonDesktop  # noqa: E402
 from harness.x11 import BACKGROUND  # noqa: E402
 from test_skins import CHOOSER, GBK, plain_skins  # noqa: E402
-from update_server import UpdateServer  # noqa: E402
 
 KEY = (88, 88, 88)
 SLACK = 0.6

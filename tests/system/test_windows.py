@@ -21,8 +21,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from harness.program import CLIENT_H, CLIENT_W, PRESETS  # noqa: E402
 from harness.testcase import DesktopTestCase  # noqa: E402
+from harness.update_server import UpdateServer  # noqa: E402
 from harness.wine import WineDesktop, WinePrefix, make_prefix_folder  # noqa: E402
-from update_server import UpdateServer  # noqa: E402
 
 SPLASH_SIZE = (503, 200)
 GBK_SEA = b"\xb4\xf3\xba\xa3\r\n"          # "大海" and CR LF in GBK

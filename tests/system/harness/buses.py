@@ -152,7 +152,9 @@ def activate_item(bus, item, method="Activate"):
 
 
 def tray_items(bus):
-    """The items a (real) StatusNotifier watcher lists."""
+    """The items a (real) StatusNotifier watcher lists; none without one."""
+    if not bus.name_has_owner(SNI_WATCHER):
+        return []
     obj = bus.get_object(SNI_WATCHER, SNI_WATCHER_PATH)
     return [str(i) for i in dbus.Interface(obj, dbus.PROPERTIES_IFACE).Get(
         SNI_WATCHER, "RegisteredStatusNotifierItems")]
