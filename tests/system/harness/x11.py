@@ -168,9 +168,19 @@ class X11Desktop(Desktop):
         return (g["X"], g["Y"] + g["HEIGHT"] - CLIENT_H)
 
     def activate(self, wid):
-        """Give a window the focus (through the window manager)."""
-        self.xdotool("windowactivate", "--sync", wid, check=False)
-        wait_for(lambda: self.active_window() == wid, WINDOW_TIMEOUT, "window %s to be active" % wid)
+        """Give a window the focus (through the window manager). A busy
+        window manager may let a request go by: it is asked again each
+        second until the window is active."""
+        asked = [0.0]
+
+        def active():
+            if self.active_window() == wid:
+                return True
+            if time.monotonic() - asked[0] >= 1.0:
+                asked[0] = time.monotonic()
+                self.xdotool("windowactivate", wid, check=False)
+            return False
+        wait_for(active, WINDOW_TIMEOUT, "window %s to be active" % wid)
 
     def active_window(self):
         out = self.xdotool("getactivewindow", check=False).strip()
