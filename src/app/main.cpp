@@ -1,10 +1,11 @@
 #include "app/main_window.h"
-#include "app/module1.h"
-#include "app/windows.h"
+#include "start_up.h"
+#include "platform/accessibility.h"
 #include "platform/design.h"
 #include "platform/fonts.h"
 #include "platform/form_names.h"
 #include "platform/forms.h"
+#include "platform/window_functions.h"
 #include "platform/host/display.h"
 #include "platform/host/font_config.h"
 #include "platform/host/close_signals.h"
@@ -35,13 +36,14 @@ int main(int argc, char* argv[])
     platform::finishReadingFontConfig();
     platform::installFontFallbacks();
     platform::useCjkDefaultFont();
+    platform::installAccessibility();
 
-    platform::HostPlatform host;
-    platform::Platform platform = host.platform();
+    platform::HostPlatform host(platform::postMouseMessage);
+    platform::FormWindowFunctions windows;
+    platform::Platform platform = host.platform(windows);
 
-    app::Module1 module1;
     platform::Forms forms;
-    app::defineWindows(forms, platform, module1);
+    app::defineWindows(forms, platform);
 
     // The host's ways of asking the program to close are close requests of
     // the main window, whose closing animation ends the program. Before the

@@ -71,10 +71,10 @@ void ClientArea::paintEvent(QPaintEvent*)
 
 // ---- MainWindow ------------------------------------------------------------
 
-MainWindow::MainWindow(platform::Platform& platform, platform::Forms& forms, Module1& module1)
+MainWindow::MainWindow(platform::Platform& platform, platform::Forms& forms)
     : Form(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                         | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      platform_(platform), forms_(forms), module1_(module1)
+      platform_(platform), forms_(forms)
 {
     setObjectName(kName);
     setWindowTitle(kTitle);
@@ -223,7 +223,7 @@ platform::Picture MainWindow::picture() const { return client->picture(); }
 
 void MainWindow::addTrayIcon()
 {
-    platform::TrayRecord& record = module1_.TrayRecord;
+    platform::TrayRecord& record = TrayRecord;
     record.cbSize = 28;
     record.uID = 1;
     record.hWnd = hWnd();
@@ -239,7 +239,7 @@ void MainWindow::onCommand5Click()
     // Where the icon is not on the desktop's notification area (there is
     // none, or Windows' taskbar is not there yet) there would be nothing to
     // bring the window back with: it goes to the task bar instead.
-    if (platform_.tray.isShown(module1_.TrayRecord))
+    if (platform_.tray.isShown(TrayRecord))
         hide();
     else
         minimize();
@@ -263,12 +263,12 @@ void MainWindow::onQueryUnload(bool& cancel)
 {
     cancel = true;
     ULD->setEnabled(true);
-    platform_.tray.notifyIcon(platform::kNimDelete, module1_.TrayRecord);
+    platform_.tray.notifyIcon(platform::kNimDelete, TrayRecord);
 }
 
 void MainWindow::onUnload()
 {
-    platform_.tray.notifyIcon(platform::kNimDelete, module1_.TrayRecord);
+    platform_.tray.notifyIcon(platform::kNimDelete, TrayRecord);
 }
 
 void MainWindow::onUldTimer()

@@ -2,7 +2,6 @@
 // The main window: the custom countdown's two frames, the preset shutdown
 // buttons, the clock line and the notes, under a menu bar of four commands.
 
-#include "app/module1.h"
 #include "platform/forms.h"
 #include "platform/click_label.h"
 #include "platform/fitting_label.h"
@@ -48,7 +47,7 @@ public:
     // The window's own picture, among the built-in ones.
     static inline const QString kPicture = QStringLiteral("background.jpg");
 
-    MainWindow(platform::Platform& platform, platform::Forms& forms, Module1& module1);
+    MainWindow(platform::Platform& platform, platform::Forms& forms);
     ~MainWindow() override;
 
     // Controls, named as in the window's design.
@@ -80,6 +79,11 @@ public:
     std::unique_ptr<platform::Timer> Timer1;
     std::unique_ptr<platform::Timer> Timer2;
     std::unique_ptr<platform::Timer> ULD;
+
+    // The notification-area icon's record, kept for the whole run (the main
+    // window is never unloaded): filled afresh before every add, handed as
+    // it stands to every delete.
+    platform::TrayRecord TrayRecord;
 
     // Event handlers.
     void onLoad() override;
@@ -117,7 +121,6 @@ private:
 
     platform::Platform& platform_;
     platform::Forms& forms_;
-    Module1& module1_;
     std::unique_ptr<schedule::Countdown> countdown_;
     qint64 clockSecond_ = -1; // the second the clock line shows
 };

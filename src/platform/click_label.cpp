@@ -1,6 +1,5 @@
 #include "click_label.h"
 
-#include "accessibility.h"
 #include "command_button.h"
 #include "host/fresh_keys.h"
 
@@ -14,7 +13,6 @@ namespace platform {
 ClickLabel::ClickLabel(const QString& text, QWidget* parent) : Label(parent)
 {
     setFocusPolicy(Qt::TabFocus);
-    installAccessibility();
     FreshKeys::instance();
     // The text only now: setting it tells assistive technology, which then
     // makes the label's interface, and a label still being built would be

@@ -1,6 +1,5 @@
 #include "forms.h"
 
-#include "accessibility.h"
 #include "twips.h"
 #include "host/desktop.h"
 
@@ -32,7 +31,7 @@ WindowHandle nextHandle = 0x10000; // Windows has handles of its own
 
 } // namespace
 
-Form::Form(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) { installAccessibility(); }
+Form::Form(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
 
 Form::~Form()
 {

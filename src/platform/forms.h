@@ -4,6 +4,7 @@
 // load handling before it first becomes visible, and is unloaded when it is
 // closed (unless its query-unload handling keeps it).
 
+#include "host/desktop.h"
 #include "platform.h"
 
 #include <QMap>
@@ -17,11 +18,6 @@
 namespace platform {
 
 class Forms;
-
-// How a window's colour key is carried out: pixels of exactly the key colour
-// are cut out of the window's shape (X11 without a compositor), or drawn
-// fully transparent (with a compositor, on Wayland).
-enum class ColourKeyMode { None, ShapeMask, Alpha };
 
 class Form : public QWidget {
 public:

@@ -1,7 +1,7 @@
 #pragma once
 // A clock set by hand, formatting in a locale the test chooses.
 
-#include "platform/general_date.h"
+#include "platform/host/general_date.h"
 #include "platform/platform.h"
 
 #include <QLocale>

@@ -1,6 +1,6 @@
 #include "fake_files.h"
 
-#include "platform/sequential_text.h"
+#include "platform/host/sequential_text.h"
 
 namespace fakes {
 

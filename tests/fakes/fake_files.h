@@ -4,7 +4,7 @@
 // fail.
 
 #include "platform/platform.h"
-#include "platform/sequential_text.h"
+#include "platform/host/sequential_text.h"
 
 #include <QMap>
 #include <QSet>

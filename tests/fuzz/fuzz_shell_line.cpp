@@ -1,8 +1,8 @@
 // The Linux shell layer's parser: it accepts exactly the documented lines
 // and nothing else, whatever text it is handed.
 
-#include "platform/host/shutdown_line.h"
-#include "platform/host/start_line.h"
+#include "platform/host/linux/shutdown_line.h"
+#include "platform/host/linux/start_line.h"
 
 #include <QStringView>
 

@@ -1,7 +1,7 @@
 // "skin.txt" as read: any bytes give a field or nothing, never a field that
 // runs past its line; and whatever the writer writes reads back as itself.
 
-#include "platform/sequential_text.h"
+#include "platform/host/sequential_text.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -3,11 +3,11 @@
 // are found.
 
 #include "platform/host/internet.h"
-#include "platform/host/internet_curl.h"
+#include "platform/host/linux/fetch_libcurl.h"
 #include "platform/host/pictures.h"
 #include "platform/host/program_folder.h"
 #include "platform/host/sequential_files.h"
-#include "platform/sequential_text.h"
+#include "platform/host/sequential_text.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -5,8 +5,9 @@
 #include "platform/host/close_signals.h"
 #include "platform/host/desktop.h"
 #include "platform/host/display.h"
+#include "platform/host/linux/tray_icon.h"
 #include "platform/host/tray_icon.h"
-#include "platform/host/window_functions.h"
+#include "platform/window_functions.h"
 
 #include <QPixmap>
 #include <QSignalSpy>
@@ -83,7 +84,7 @@ void TestHostWindows::repeatedAddAndDeleteAreRefused()
     record.uCallbackMessage = kWmMouseMove;
     record.hIcon = QIcon(picture);
 
-    HostNotificationArea area;
+    HostNotificationArea area(postMouseMessage);
     QVERIFY(area.notifyIcon(kNimAdd, record));
     QVERIFY(!area.notifyIcon(kNimAdd, record)); // already there
     TrayRecord second = record;
@@ -101,7 +102,7 @@ void TestHostWindows::sizesAskedForAreWhatIsReadBack()
     window.setFixedSize(246, 298);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    HostWindowFunctions windows;
+    FormWindowFunctions windows;
     const QRect frame = window.frameGeometry();
     const QSize decoration = frame.size() - window.size();
     QCOMPARE(windows.width(window), float(frame.width() * 15));
@@ -175,7 +176,7 @@ void TestHostWindows::colourKeyAsAlphaIsTransparentExactlyThere()
 void TestHostWindows::windowFunctionsGiveTopmostAndLayered()
 {
     Form window;
-    HostWindowFunctions windows;
+    FormWindowFunctions windows;
     const WindowHandle handle = window.hWnd();
     QVERIFY(!window.testAttribute(Qt::WA_WState_Created)); // the handle made no native window
     QVERIFY(windows.setWindowPos(handle, kHwndTopmost, 0, 0, 0, 0, kSwpNoMove | kSwpNoSize));

@@ -2,10 +2,10 @@
 // is told of a pending shutdown, the general date text, and the text box's
 // change and key events.
 
-#include "platform/general_date.h"
-#include "platform/host/shutdown_line.h"
-#include "platform/host/shutdown_warnings.h"
-#include "platform/host/start_line.h"
+#include "platform/host/general_date.h"
+#include "platform/host/linux/shutdown_line.h"
+#include "platform/host/linux/shutdown_warnings.h"
+#include "platform/host/linux/start_line.h"
 #include "platform/text_box.h"
 #include "platform/twips.h"
 

@@ -5,13 +5,12 @@
 #include "app/main_window.h"
 #include "fakes/fake_platform.h"
 #include "platform/form_names.h"
-#include "app/windows.h"
-#include "skins/form1.h"
+#include "app/start_up.h"
+#include "skins/skin_chooser.h"
 
 struct MainWindowFixture {
     fakes::FakePlatform fake;
     platform::Platform platform = fake.platform();
-    app::Module1 module1;
     platform::Forms forms;
     app::MainWindow* main = nullptr;
 
@@ -20,7 +19,7 @@ struct MainWindowFixture {
     {
         if (prepare)
             prepare(fake);
-        app::defineWindows(forms, platform, module1);
+        app::defineWindows(forms, platform);
         main = &forms.load<app::MainWindow>(app::MainWindow::kName);
     }
 };

@@ -5,7 +5,7 @@
 #include "main_window_fixture.h"
 #include "platform/design.h"
 #include "platform/fonts.h"
-#include "platform/general_date.h"
+#include "platform/host/general_date.h"
 #include "platform/twips.h"
 
 #include <QFontDatabase>

@@ -2,7 +2,7 @@
 // names, and the chooser "更换皮肤" as a person uses it.
 
 #include "main_window_fixture.h"
-#include "platform/sequential_text.h"
+#include "platform/host/sequential_text.h"
 #include "platform/twips.h"
 
 #include <QGroupBox>
@@ -11,7 +11,7 @@
 using namespace platform;
 using namespace fakes;
 using app::MainWindow;
-using skins::Form1;
+using skins::SkinChooser;
 
 namespace {
 
@@ -47,7 +47,7 @@ private slots:
 private:
     // A main window started with `skinFile` as "skin.txt" (none if null).
     void start(const QByteArray* skinFile);
-    Form1& openChooser();
+    SkinChooser& openChooser();
     QString ownPicture() const { return QStringLiteral(":/pictures/background.jpg"); }
 
     std::unique_ptr<MainWindowFixture> fixture_;
@@ -69,11 +69,11 @@ void TestSkins::start(const QByteArray* skinFile)
 
 void TestSkins::cleanup() { fixture_.reset(); }
 
-Form1& TestSkins::openChooser()
+SkinChooser& TestSkins::openChooser()
 {
     fixture_->forms.show(MainWindow::kName);
     main_->换肤->trigger();
-    Form1& chooser = fixture_->forms.load<Form1>(names::kSkins);
+    SkinChooser& chooser = fixture_->forms.load<SkinChooser>(names::kSkins);
     [&] { QVERIFY(QTest::qWaitForWindowActive(&chooser)); }();
     return chooser;
 }
@@ -157,7 +157,7 @@ void TestSkins::typingIntoText2AppliesWithoutWriting()
 void TestSkins::chooserLayout()
 {
     start(nullptr);
-    Form1& chooser = openChooser();
+    SkinChooser& chooser = openChooser();
     QCOMPARE(chooser.windowTitle(), QStringLiteral("更换皮肤"));
     QCOMPARE(chooser.size(), twipsSize(3165, 2970));
     QCOMPARE(chooser.minimumSize(), chooser.maximumSize());
@@ -195,7 +195,7 @@ void TestSkins::chooserLayout()
 void TestSkins::chooserOpensWithTheFirstOptionAndDisablesMain()
 {
     start(&kSeaBytes); // the main window shows 大海; the chooser still opens on 星空主题
-    Form1& chooser = openChooser();
+    SkinChooser& chooser = openChooser();
     QCOMPARE(QApplication::focusWidget(), chooser.Option1);
     QVERIFY(chooser.Option1->isChecked());
     QVERIFY(!chooser.Option2->isChecked() && !chooser.Option3->isChecked());
@@ -207,7 +207,7 @@ void TestSkins::chooserOpensWithTheFirstOptionAndDisablesMain()
     QVERIFY(fake_->timers["main.Timer2"].isEnabled()); // its timers run on
     // A second opening while open only brings it to the front.
     fixture_->forms.show(names::kSkins);
-    QCOMPARE(&fixture_->forms.load<Form1>(names::kSkins), &chooser);
+    QCOMPARE(&fixture_->forms.load<SkinChooser>(names::kSkins), &chooser);
 }
 
 void TestSkins::okShowsTheMessageFirstThenPictureThenFile_data()
@@ -226,8 +226,8 @@ void TestSkins::okShowsTheMessageFirstThenPictureThenFile()
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     start(&kBlueBytes);
-    Form1& chooser = openChooser();
-    QPointer<Form1> open(&chooser);
+    SkinChooser& chooser = openChooser();
+    QPointer<SkinChooser> open(&chooser);
     OptionButton* options[] = {chooser.Option1, chooser.Option2, chooser.Option3};
     QTest::mouseClick(options[option - 1], Qt::LeftButton, {}, QPoint(8, 8));
     QVERIFY(options[option - 1]->isChecked());
@@ -264,10 +264,10 @@ void TestSkins::okShowsTheMessageFirstThenPictureThenFile()
 void TestSkins::okWithNoOptionChangesNothing()
 {
     start(&kSeaBytes);
-    Form1& chooser = openChooser();
+    SkinChooser& chooser = openChooser();
     chooser.Option1->setAutoExclusive(false);
     chooser.Option1->setChecked(false);
-    QPointer<Form1> open(&chooser);
+    QPointer<SkinChooser> open(&chooser);
     fake_->pictures.loaded.clear();
     fake_->files.calls.clear();
     chooser.Command1->click();
@@ -282,7 +282,7 @@ void TestSkins::okWithNoOptionChangesNothing()
 void TestSkins::closeBoxChangesNothing()
 {
     start(&kSeaBytes);
-    Form1& chooser = openChooser();
+    SkinChooser& chooser = openChooser();
     QTest::mouseClick(chooser.Option3, Qt::LeftButton, {}, QPoint(8, 8));
     fake_->pictures.loaded.clear();
     fake_->files.calls.clear();
@@ -298,7 +298,7 @@ void TestSkins::closeBoxChangesNothing()
 void TestSkins::hintLeavesTheChooserOpen()
 {
     start(nullptr);
-    Form1& chooser = openChooser();
+    SkinChooser& chooser = openChooser();
     QTest::mouseClick(chooser.Option2, Qt::LeftButton, {}, QPoint(8, 8));
     QTest::mouseClick(chooser.Label1, Qt::LeftButton);
     QCOMPARE(fake_->messages.shown,
@@ -314,12 +314,12 @@ void TestSkins::hintLeavesTheChooserOpen()
 void TestSkins::eachOpeningIsAfresh()
 {
     start(nullptr);
-    Form1* first = &openChooser();
-    QPointer<Form1> firstAlive(first);
+    SkinChooser* first = &openChooser();
+    QPointer<SkinChooser> firstAlive(first);
     QTest::mouseClick(first->Option3, Qt::LeftButton, {}, QPoint(8, 8));
     first->close();
     QTRY_VERIFY(!firstAlive);
-    Form1& second = openChooser();
+    SkinChooser& second = openChooser();
     QVERIFY(second.Option1->isChecked());
     QVERIFY(!second.Option3->isChecked());
 }
@@ -328,7 +328,7 @@ void TestSkins::unwritableFileStillChangesThePicture()
 {
     start(nullptr);
     fake_->files.unwritable << QStringLiteral("skin.txt");
-    Form1& chooser = openChooser();
+    SkinChooser& chooser = openChooser();
     QTest::mouseClick(chooser.Option2, Qt::LeftButton, {}, QPoint(8, 8));
     chooser.Command1->click();
     QCOMPARE(main_->picture().fileName, QStringLiteral("/opt/vesperon\\大海.jpg"));
@@ -345,7 +345,7 @@ void TestSkins::unwritableFileStillChangesThePicture()
     // nothing was put on.
     fake_->messages.shown.clear();
     fake_->pictures.missing << QStringLiteral("/opt/vesperon\\天空.jpg");
-    Form1& again = openChooser();
+    SkinChooser& again = openChooser();
     QTest::mouseClick(again.Option3, Qt::LeftButton, {}, QPoint(8, 8));
     again.Command1->click();
     QCOMPARE(main_->picture().fileName, QStringLiteral("/opt/vesperon\\大海.jpg"));

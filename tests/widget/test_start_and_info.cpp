@@ -1,15 +1,16 @@
 // How the program starts (the splash and its hand-over to the main window)
 // and the information windows and commands, on the fake platform.
 
-#include "app/hy.h"
+#include "app/splash_window.h"
 #include "app/main_window.h"
-#include "app/windows.h"
+#include "app/start_up.h"
 #include "fakes/fake_platform.h"
-#include "info/gy.h"
+#include "platform/accessibility.h"
+#include "info/about_window.h"
 #include "info/texts.h"
 #include "platform/form_names.h"
 #include "platform/twips.h"
-#include "skins/form1.h"
+#include "skins/skin_chooser.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -25,9 +26,8 @@ namespace {
 struct TheProgram {
     FakePlatform fake;
     Platform platform = fake.platform();
-    app::Module1 module1;
     Forms forms;
-    TheProgram() { app::defineWindows(forms, platform, module1); }
+    TheProgram() { app::defineWindows(forms, platform); }
 };
 
 QColor textColour(const QWidget* widget) { return widget->palette().color(QPalette::WindowText); }
@@ -38,6 +38,7 @@ class TestStartAndInfo : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { platform::installAccessibility(); } // as the program does at start-up
     void init() { program_ = std::make_unique<TheProgram>(); }
     void cleanup() { program_.reset(); }
 
@@ -93,7 +94,7 @@ void TestStartAndInfo::splashLoadMakesItTopmostAndColourKeyed()
 void TestStartAndInfo::splashLayout()
 {
     app::start(program_->forms);
-    auto& splash = program_->forms.load<app::HY>(names::kSplash);
+    auto& splash = program_->forms.load<app::SplashWindow>(names::kSplash);
     QCOMPARE(splash.size(), QSize(503, 200));
     QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(splash.picture().pixmap.size(), QSize(500, 200));
@@ -156,7 +157,7 @@ void TestStartAndInfo::aboutLayout()
 {
     showMain();
     program_->forms.show(names::kAbout);
-    auto& about = program_->forms.load<info::GY>(names::kAbout);
+    auto& about = program_->forms.load<info::AboutWindow>(names::kAbout);
     QCOMPARE(about.windowTitle(), QStringLiteral("关于"));
     QCOMPARE(about.size(), twipsSize(8640, 2955));
     QCOMPARE(about.minimumSize(), about.maximumSize());
@@ -200,8 +201,8 @@ void TestStartAndInfo::aboutOpensOnceAndClosesWithOk()
     QCOMPARE(program_->fake.shell.commands.size(), 1);
 
     QPointer<Form> alive(first);
-    const qint64 paletteOfFirst = static_cast<info::GY*>(first)->Command1->palette().cacheKey();
-    QTest::mouseClick(static_cast<info::GY*>(first)->Command1, Qt::LeftButton);
+    const qint64 paletteOfFirst = static_cast<info::AboutWindow*>(first)->Command1->palette().cacheKey();
+    QTest::mouseClick(static_cast<info::AboutWindow*>(first)->Command1, Qt::LeftButton);
     QVERIFY(!program_->forms.isLoaded(names::kAbout));
     QTRY_VERIFY(!alive);
     main.关于->trigger();
@@ -210,7 +211,7 @@ void TestStartAndInfo::aboutOpensOnceAndClosesWithOk()
     // it keeps of a control by its palette, so a palette of each window's
     // own would keep a new set for every opening, for as long as the
     // program runs.
-    QCOMPARE(program_->forms.load<info::GY>(names::kAbout).Command1->palette().cacheKey(), paletteOfFirst);
+    QCOMPARE(program_->forms.load<info::AboutWindow>(names::kAbout).Command1->palette().cacheKey(), paletteOfFirst);
 }
 
 void TestStartAndInfo::explanationIsANotice()

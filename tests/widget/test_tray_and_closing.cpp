@@ -104,7 +104,7 @@ void TestTrayAndClosing::loadAddsTheIcon()
     QVERIFY(add.record.szTip.isEmpty()); // no tip
     QCOMPARE(Form::fromHandle(add.record.hWnd), main_);
     QCOMPARE(fake_->tray.iconCount(), 1);
-    QCOMPARE(fixture_->module1.TrayRecord.hWnd, main_->hWnd());
+    QCOMPARE(main_->TrayRecord.hWnd, main_->hWnd());
 }
 
 void TestTrayAndClosing::minimiseAddsHidesThenTells()

@@ -2,7 +2,7 @@
 // verdict, the window appearing only when both are over, and the main window
 // staying live meanwhile.
 
-#include "info/form2.h"
+#include "info/update_check_window.h"
 #include "info/texts.h"
 #include "main_window_fixture.h"
 #include "platform/twips.h"
@@ -11,7 +11,7 @@
 
 using namespace platform;
 using namespace fakes;
-using info::Form2;
+using info::UpdateCheckWindow;
 
 class TestUpdateCheck : public QObject {
     Q_OBJECT
@@ -29,7 +29,7 @@ private slots:
     void aClickWhileOpenOnlyRaisesIt();
 
 private:
-    Form2* open(); // clicks "检查更新"; the window, once loaded
+    UpdateCheckWindow* open(); // clicks "检查更新"; the window, once loaded
 
     std::unique_ptr<MainWindowFixture> fixture_;
     FakePlatform* fake_ = nullptr;
@@ -45,18 +45,18 @@ void TestUpdateCheck::init()
 
 void TestUpdateCheck::cleanup() { fixture_.reset(); }
 
-Form2* TestUpdateCheck::open()
+UpdateCheckWindow* TestUpdateCheck::open()
 {
     QTest::mouseClick(fixture_->main->Label3, Qt::LeftButton);
     if (!fixture_->forms.isLoaded(names::kUpdate))
         return nullptr;
-    return &fixture_->forms.load<Form2>(names::kUpdate);
+    return &fixture_->forms.load<UpdateCheckWindow>(names::kUpdate);
 }
 
 void TestUpdateCheck::layout()
 {
     fake_->internet.replies = {QStringLiteral("4.5.0"), QStringLiteral("4.5.0")};
-    Form2* window = open();
+    UpdateCheckWindow* window = open();
     QVERIFY(window);
     QCOMPARE(window->size(), twipsSize(4500, 1485));
     QCOMPARE(window->minimumSize(), window->maximumSize());
@@ -82,12 +82,12 @@ void TestUpdateCheck::theSixStepsInOrder()
     fake_->internet.replies = {QStringLiteral("4.4.0"), QStringLiteral("4.5.0")};
     QStringList during;
     fake_->internet.whileFetching = [&](int n) {
-        auto& window = fixture_->forms.load<Form2>(names::kUpdate);
+        auto& window = fixture_->forms.load<UpdateCheckWindow>(names::kUpdate);
         during << QStringLiteral("fetch %1: label %2, title %3, %4")
                       .arg(n)
                       .arg(window.Label3->text(), window.windowTitle(), window.isVisible() ? "shown" : "not shown");
     };
-    Form2* window = open();
+    UpdateCheckWindow* window = open();
     QVERIFY(window);
     QCOMPARE(during, QStringList({"fetch 1: label 正在获取最新版本。。。, title 检查更新, not shown",
                                   "fetch 2: label 4.4.0, title 检查更新, not shown"}));
@@ -122,7 +122,7 @@ void TestUpdateCheck::verdict()
     QFETCH(QString, reply);
     QFETCH(QString, title);
     fake_->internet.replies = {reply, reply};
-    Form2* window = open();
+    UpdateCheckWindow* window = open();
     QVERIFY(window);
     QCOMPARE(window->windowTitle(), title);
     QCOMPARE(window->Label3->text(), reply); // unchanged, whatever it holds
@@ -139,7 +139,7 @@ void TestUpdateCheck::failedFetches()
 {
     // The first fails: no verdict, the waiting text stays, the window opens.
     fake_->internet.replies = {std::nullopt};
-    Form2* window = open();
+    UpdateCheckWindow* window = open();
     QVERIFY(window);
     QVERIFY(window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("检查更新失败"));
@@ -171,7 +171,7 @@ void TestUpdateCheck::aSecondClickDuringTheLoadStartsNothing()
         shellCommands = int(fake_->shell.commands.size());
         QVERIFY(fake_->timers["main.Timer2"].fire());
     };
-    Form2* window = open();
+    UpdateCheckWindow* window = open();
     QVERIFY(window);
     QCOMPARE(fake_->internet.requests.size(), 2); // not four
     QCOMPARE(shellCommands, 1);
@@ -186,11 +186,11 @@ void TestUpdateCheck::aSecondClickDuringTheLoadStartsNothing()
 void TestUpdateCheck::aClickWhileOpenOnlyRaisesIt()
 {
     fake_->internet.replies = {QStringLiteral("4.5.0"), QStringLiteral("4.5.0")};
-    Form2* window = open();
+    UpdateCheckWindow* window = open();
     QVERIFY(window);
     QCOMPARE(open(), window);
     QCOMPARE(fake_->internet.requests.size(), 2);
-    QPointer<Form2> alive(window);
+    QPointer<UpdateCheckWindow> alive(window);
     window->close();
     QTRY_VERIFY(!alive);
     fake_->internet.replies = {QStringLiteral("4.6.0"), QStringLiteral("4.6.0")};

@@ -1,6 +1,6 @@
 #include "clock.h"
 
-#include "platform/general_date.h"
+#include "general_date.h"
 
 namespace platform {
 

@@ -29,6 +29,8 @@
 #include <QByteArray>
 #include <QMargins>
 
+#include <optional>
+
 class QWidget;
 
 namespace platform {
@@ -50,8 +52,16 @@ QByteArray platformForThisDesktop(int argc, char** argv);
 
 // The frame the window manager will put around the window, asked for before
 // the window is first shown (X11 window managers answer
-// _NET_REQUEST_FRAME_EXTENTS); empty margins where that is unknown.
+// _NET_REQUEST_FRAME_EXTENTS), else the frame of the windows shown so far;
+// empty margins where that is unknown.
 QMargins expectedFrame(QWidget& window);
+
+// Each system's part (linux/desktop_x11.cpp, windows/desktop.cpp):
+// whether a window manager puts a frame around the window (X11), and the
+// frame it says it will put around it before the window is shown, where it
+// can say so.
+bool framedByWindowManager(const QWidget& window);
+std::optional<QMargins> frameAnnouncedByWindowManager(QWidget& window);
 
 // Puts a window that is not shown yet in the middle of the screen's work
 // area, its frame included where the window manager tells it beforehand.
@@ -68,6 +78,17 @@ void prepareBox(QWidget& box);
 // Before the window is first shown: what the window manager must know that
 // Qt does not tell it.
 void prepareFirstShow(QWidget& window);
+
+// How a window's colour key is carried out: pixels of exactly the key colour
+// are cut out of the window's shape (X11 without a compositor, Windows: Qt
+// owns a window's layered style, so the key colour is cut out of its region),
+// or drawn fully transparent (with a compositor, on Wayland).
+enum class ColourKeyMode { None, ShapeMask, Alpha };
+// The way the desktop the program runs on can make a colour fully
+// transparent: per-pixel alpha where a compositor draws the windows (always
+// on Wayland; on X11 when a compositing manager owns _NET_WM_CM_S0), else a
+// shape mask. Each system's part.
+ColourKeyMode colourKeyModeOfDesktop();
 
 // Minimises the window to the task bar, allowing minimising for as long as it
 // is minimised where the window's flags would otherwise forbid it.

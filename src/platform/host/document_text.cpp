@@ -1,7 +1,7 @@
 #include "internet.h"
 
 #include "console.h"
-#include "platform/code_page.h"
+#include "code_page.h"
 
 #include <QStringDecoder>
 

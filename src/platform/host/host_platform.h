@@ -11,7 +11,6 @@
 #include "shell.h"
 #include "timers.h"
 #include "tray_icon.h"
-#include "window_functions.h"
 #include "working_set.h"
 
 #include <QObject>
@@ -21,13 +20,16 @@ namespace platform {
 
 class HostPlatform {
 public:
-    HostPlatform() : shell_(messages_)
+    // `deliver` takes the notification area's icon events to their windows.
+    explicit HostPlatform(HostNotificationArea::Deliver deliver) : shell_(messages_), tray_(std::move(deliver))
     {
         QTimer::singleShot(kReleaseFreeHeapMs, &context_, &releaseFreeHeap);
     }
-    Platform platform()
+    // The operations, with the window functions, which act on the program's
+    // windows and so are the window registry's.
+    Platform platform(WindowFunctions& windows)
     {
-        return Platform{messages_, shell_, clock_, folder_, timers_, tray_, windows_, program_, pictures_, files_, internet_};
+        return Platform{messages_, shell_, clock_, folder_, timers_, tray_, windows, program_, pictures_, files_, internet_};
     }
 
 private:
@@ -38,7 +40,6 @@ private:
     HostProgramFolder folder_;
     QtTimers timers_;
     HostNotificationArea tray_;
-    HostWindowFunctions windows_;
     HostProgram program_;
     HostPictures pictures_;
     HostSequentialFiles files_;

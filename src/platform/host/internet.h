@@ -1,7 +1,8 @@
 #pragma once
 // The document fetch over real HTTP, bounded in time and size, headers and
 // all, honouring the user's proxy settings: with libcurl on Linux
-// (internet_curl.cpp), with Qt's network module elsewhere (internet.cpp).
+// (linux/fetch_libcurl.cpp), with Qt's network module on Windows
+// (windows/fetch_qt_network.cpp).
 
 #include "platform/platform.h"
 

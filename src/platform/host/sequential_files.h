@@ -3,6 +3,7 @@
 // and without bound on nothing, output replaced atomically.
 
 #include "platform/platform.h"
+#include "regular_files.h"
 
 #include <QMap>
 
@@ -28,19 +29,5 @@ private:
     QMap<int, std::shared_ptr<OpenFile>> open_;
     QString error_;
 };
-
-// Reads at most `limit` bytes from the start of the file `name`, which must
-// be a regular file: a FIFO, a device, a socket or a folder (also behind a
-// link) is refused at once, never waited on. On failure returns nothing and
-// puts the reason in `why`.
-std::optional<QByteArray> readRegularFile(const QString& name, qsizetype limit, QString* why);
-
-// Replaces the file `name` with `bytes` as a whole, or leaves it as it was:
-// a new file is written beside it, checked to the disk and only then put in
-// its place. Only a regular file (or no file yet) is replaced; through a
-// link, the regular file it names. A FIFO, a device, a folder, a link to
-// one of those or to nothing is refused. On failure returns false and puts
-// the reason in `why`.
-bool replaceRegularFile(const QString& name, const QByteArray& bytes, QString* why);
 
 } // namespace platform
