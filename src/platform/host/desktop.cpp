@@ -18,6 +18,10 @@ DesktopKind desktopKind(const QByteArray& currentDesktop)
             return DesktopKind::Gnome;
         if (lower == "kde")
             return DesktopKind::Plasma;
+        if (lower == "xfce")
+            return DesktopKind::Xfce;
+        if (lower == "ukui")
+            return DesktopKind::Ukui;
     }
     return DesktopKind::Other;
 }
@@ -30,9 +34,35 @@ QByteArray platformForDesktop(DesktopKind desktop, const QByteArray& waylandDisp
     switch (desktop) {
     case DesktopKind::Gnome:
     case DesktopKind::Plasma: return QByteArrayLiteral("xcb;wayland");
+    case DesktopKind::Xfce:
+    case DesktopKind::Ukui:
     case DesktopKind::Other: break;
     }
     return {};
+}
+
+QByteArray scaleFactorForDesktop(DesktopKind desktop, std::optional<qint32> windowScaling,
+                                 std::optional<double> xftDpi, bool userChoice)
+{
+    if (userChoice || (desktop != DesktopKind::Xfce && desktop != DesktopKind::Ukui) || !windowScaling
+        || *windowScaling <= 1 || *windowScaling > 8)
+        return {};
+    const double already = xftDpi && *xftDpi > 96.0 ? *xftDpi / 96.0 : 1.0;
+    const double wanted = *windowScaling / already;
+    if (wanted < 1.05)
+        return {};
+    return QByteArray::number(wanted, 'g', 4);
+}
+
+QByteArray scaleFactorForThisDesktop()
+{
+    const bool userChoice =
+        !qgetenv("QT_SCALE_FACTOR").isEmpty() || !qgetenv("QT_SCREEN_SCALE_FACTORS").isEmpty();
+    const DesktopKind desktop = desktopKind(qgetenv("XDG_CURRENT_DESKTOP"));
+    if (userChoice || (desktop != DesktopKind::Xfce && desktop != DesktopKind::Ukui) || qgetenv("DISPLAY").isEmpty())
+        return {};
+    const DesktopScaling scaling = desktopScaling();
+    return scaleFactorForDesktop(desktop, scaling.windowScaling, scaling.xftDpi, userChoice);
 }
 
 QByteArray platformForThisDesktop(int argc, char** argv)
