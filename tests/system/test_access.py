@@ -17,9 +17,11 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import DEFAULT_BIN, MAIN_TITLE, DesktopError, DesktopTestCase  # noqa: E402
+from harness.processes import DesktopError  # noqa: E402
+from harness.program import DEFAULT_BIN, MAIN_TITLE  # noqa: E402
+from harness.testcase import DesktopTestCase  # noqa: E402
+from harness.update_server import UpdateServer  # noqa: E402
 from test_skins import COLOURS, GBK, jpeg, plain_skins  # noqa: E402
-from update_server import UpdateServer  # noqa: E402
 
 VERDICTS = "^(你需要更新|你不需要更新|检查更新失败)$"
 BUTTONS = ["六十秒关机", "30分钟关机", "1小时关机", "2小时关机", "3小时关机", "5小时关机",
@@ -49,8 +51,8 @@ class AccessibilityTest(DesktopTestCase):
         server = self.enterContext(UpdateServer())
         d = self.start_desktop(launch=False, atspi=True)
         d.launch(env={"http_proxy": server.proxy})
-        tree = d._wait_for(lambda: window(d.screen_reader("tree") or [], MAIN_TITLE) and d.screen_reader("tree"),
-                           20, "the main window on the accessibility bus", interval=0.3)
+        tree = d.wait_for(lambda: window(d.atspi.tree() or [], MAIN_TITLE) and d.atspi.tree(),
+                          20, "the main window on the accessibility bus", interval=0.3)
         main = window(tree, MAIN_TITLE)
         self.assertEqual(main["role"], "frame")
         controls = {(n["role"], n["name"]): n for n in nodes([main])}
@@ -65,9 +67,9 @@ class AccessibilityTest(DesktopTestCase):
         self.assertIn("Press", link["actions"])
         self.assertIn("focusable", link["states"])
 
-        d.screen_reader("do", "link", "检查更新", "Press")
+        d.atspi.do("link", "检查更新", "Press")
         verdict = d.wait_window(VERDICTS)
-        tree = d.screen_reader("tree")
+        tree = d.atspi.tree()
         update = window(tree, d.window_name(verdict[0]))
         self.assertIsNotNone(update, [w["name"] for w in tree])
         self.assertEqual(update["role"], "dialog")
@@ -75,9 +77,9 @@ class AccessibilityTest(DesktopTestCase):
         d.key("alt+F4")
         d.wait_no_window(VERDICTS)
 
-        d.screen_reader("do", "menu item", "换肤", "Press")
+        d.atspi.do("menu item", "换肤", "Press")
         d.wait_window("^更换皮肤$")
-        tree = d.screen_reader("tree")
+        tree = d.atspi.tree()
         self.assertEqual(window(tree, "更换皮肤")["role"], "dialog")
         chooser = {(n["role"], n["name"]): n for n in nodes([window(tree, "更换皮肤")])}
         self.assertIn("Press", chooser[("link", "想要自定义皮肤的点这里。")]["actions"])
@@ -89,12 +91,12 @@ class AccessibilityTest(DesktopTestCase):
         # action), they do nothing.
         for role, name in (("menu item", "关于"), ("push button", "1小时关机"), ("link", "检查更新")):
             try:
-                d.screen_reader("do", role, name, "Press")
+                d.atspi.do(role, name, "Press")
             except DesktopError as e:
                 self.assertIn("has no action", str(e))
         self.settle(1.0)
         self.assertEqual(d.search("^(关于|你需要更新|你不需要更新|检查更新失败)$"), [])
-        self.assertEqual(d.all_calls(), [])
+        self.assertEqual(d.logind.all_calls(), [])
         self.assertRunning()
 
 
@@ -136,9 +138,9 @@ class HiDpiTest(DesktopTestCase):
         pictures = os.path.join(os.path.dirname(os.environ.get("VESPERON_BIN", DEFAULT_BIN)), "pictures")
         d = self.start_desktop(launch=False)
         d.launch(wait_window=False, env={"QT_SCALE_FACTOR": "2"})
-        splash = d._wait_for(lambda: [w for w in d.search("", by="--classname")
-                                      if (d.geometry(w) or {}).get("WIDTH") == 1006],
-                             20, "the splash at 2x", interval=0.02)[0]
+        splash = d.wait_for(lambda: [w for w in d.search("", by="--classname")
+                                     if (d.geometry(w) or {}).get("WIDTH") == 1006],
+                            20, "the splash at 2x", interval=0.02)[0]
         g = d.geometry(splash)
         shot = d.screenshot(os.path.join(d.tmp, "splash.png"))
         self.save_shot("hidpi-splash.png", window=splash)
@@ -178,7 +180,7 @@ class HiDpiTest(DesktopTestCase):
         scaled = {"QT_SCALE_FACTOR": "2"}
         d.launch(binary=program, cwd=work, env=scaled)
         self.assertAlmostColour(self._picture_pixel(), (200, 200, 30))
-        d._kill_group("vesperon", d.app)
+        d.stop_program()
         os.utime(os.path.join(folder, "大海.jpg".encode()))  # the user's own, put there now
         d.launch(binary=program, cwd=work, env=scaled)
         self.assertAlmostColour(self._picture_pixel(), COLOURS["大海"])

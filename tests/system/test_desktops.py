@@ -20,11 +20,13 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import MAIN_TITLE, DesktopError, DesktopTestCase, SNI_WATCHER  # noqa: E402
-from full_desktops import APPINDICATOR, GnomeDesktop, PlasmaDesktop  # noqa: E402
-from update_server import UpdateServer  # noqa: E402
-
-import dbus  # noqa: E402
+from harness.buses import SNI_WATCHER, activate_item, tray_items  # noqa: E402
+from harness.gnome import APPINDICATOR, GnomeDesktop  # noqa: E402
+from harness.plasma import PlasmaDesktop  # noqa: E402
+from harness.processes import DesktopError  # noqa: E402
+from harness.program import MAIN_TITLE  # noqa: E402
+from harness.testcase import DesktopTestCase  # noqa: E402
+from harness.update_server import UpdateServer  # noqa: E402
 
 SPLASH_SIZE = (503, 200)
 CLIENT_SIZE = (246, 298)   # the main window below its title bar, menu bar included
@@ -51,7 +53,7 @@ class FullDesktopCase(DesktopTestCase):
             colours = subprocess.run(["convert", path, "-crop", crop, "+repage", "-format", "%k", "info:"],
                                      capture_output=True, text=True, timeout=60, check=True).stdout
             return int(colours.strip() or 0) > 16
-        d._wait_for(drawn, 20, "%s drawn" % name, interval=0.1)
+        d.wait_for(drawn, 20, "%s drawn" % name, interval=0.1)
         folder = d.shots_dir()
         if folder:
             import shutil
@@ -84,8 +86,8 @@ class FullDesktopCase(DesktopTestCase):
         follows shows centred, not minimised with it. Returns the notice."""
         d.click("最小化到任务栏")
         notice = d.wait_focus("最小化！")
-        d._wait_for(lambda: not d.window(MAIN_TITLE, showing=True), 10,
-                    "the main window to leave the screen")
+        d.wait_for(lambda: not d.window(MAIN_TITLE, showing=True), 10,
+                   "the main window to leave the screen")
         main = d.window(MAIN_TITLE)
         if tray:
             self.assertIsNone(main, "hidden, so no longer managed")
@@ -94,20 +96,6 @@ class FullDesktopCase(DesktopTestCase):
         self.assertFalse(notice["minimized"], notice)
         self.assertCentred(notice, area, "the notice")
         return notice
-
-    def sni_items(self):
-        d = self.desktop
-        obj = d._session.get_object(SNI_WATCHER, "/StatusNotifierWatcher")
-        return [str(i) for i in dbus.Interface(obj, dbus.PROPERTIES_IFACE).Get(
-            SNI_WATCHER, "RegisteredStatusNotifierItems")]
-
-    def activate_item(self, item):
-        """One click on the tray icon, as the tray host passes it on."""
-        d = self.desktop
-        # "service/path" (KDE's watcher) or "service@/path" (GNOME's AppIndicator).
-        service, path = item.split("@", 1) if "@" in item else (item.partition("/")[0], "/" + item.partition("/")[2])
-        obj = d._session.get_object(service, path if path != "/" else "/StatusNotifierItem")
-        dbus.Interface(obj, "org.kde.StatusNotifierItem").Activate(dbus.Int32(0), dbus.Int32(0))
 
 
 class GnomeTest(FullDesktopCase):
@@ -120,9 +108,9 @@ class GnomeTest(FullDesktopCase):
         d.launch(wait_window=False, env={"http_proxy": server.proxy})
 
         # The splash: above the other windows and off the task bar, centred.
-        splash = d._wait_for(lambda: [w for w in d.windows()
-                                      if (w["width"], w["height"]) == SPLASH_SIZE and w["showing"]],
-                             20, "the splash", interval=0.05)[0]
+        splash = d.wait_for(lambda: [w for w in d.windows()
+                                     if (w["width"], w["height"]) == SPLASH_SIZE and w["showing"]],
+                            20, "the splash", interval=0.05)[0]
         self.assertEqual(splash["client"], 1, splash)
         self.assertTrue(splash["above"], splash)
         self.assertTrue(splash["skip_taskbar"], splash)
@@ -147,13 +135,13 @@ class GnomeTest(FullDesktopCase):
                 if title == "更换皮肤":
                     self.shot("gnome-chooser.png", w)
                 d.close_window(title)
-                d._wait_for(lambda: not d.window(title), 10, "%s to close" % title)
+                d.wait_for(lambda: not d.window(title), 10, "%s to close" % title)
                 d.wait_focus(MAIN_TITLE)
             d.click("说明")
             box = d.wait_focus("说明")
             self.assertOver(box, d.window(MAIN_TITLE), "the box")
             d.key("Return")
-            d._wait_for(lambda: not d.window("说明"), 10, "the box to close")
+            d.wait_for(lambda: not d.window("说明"), 10, "the box to close")
 
         # 最小化到任务栏: the window leaves the screen, the notice shows.
         notice = self.minimise(d, tray, area)
@@ -161,13 +149,13 @@ class GnomeTest(FullDesktopCase):
             self.assertFalse(d.window(MAIN_TITLE)["skip_taskbar"])
         self.shot("gnome-minimised%s.png" % ("" if tray else "-no-tray"), notice)
         d.key("Return")
-        d._wait_for(lambda: not d.window("最小化！"), 10, "the notice to close")
+        d.wait_for(lambda: not d.window("最小化！"), 10, "the notice to close")
 
         # And back: one click on the tray icon, or Alt+Tab.
         if tray:
-            items = self.sni_items()
+            items = tray_items(d.session_bus)
             self.assertEqual(len(items), 1, items)
-            self.activate_item(items[0])
+            activate_item(d.session_bus, items[0])
         else:
             d.compositor_key("alt+Tab")
         main = d.wait_focus(MAIN_TITLE)
@@ -178,16 +166,16 @@ class GnomeTest(FullDesktopCase):
             # A preset, then its cancel: the shell shows the notices, one
             # in place of the other.
             d.click("30分钟关机")
-            when = d._wait_for(lambda: d.scheduled_shutdown()[0] and d.scheduled_shutdown()[1], 10,
-                               "the shutdown to be scheduled")
+            when = d.wait_for(lambda: d.logind.scheduled_shutdown()[0] and d.logind.scheduled_shutdown()[1],
+                              10, "the shutdown to be scheduled")
             text = "将于 %s 关机" % time.strftime("%H:%M", time.localtime(when // 10**6))
-            d._wait_for(lambda: self.gnome_notices(d) == [["关机工具", text]], 10,
-                        "the shell to show %r: %s" % (text, self.gnome_notices(d)))
+            d.wait_for(lambda: self.gnome_notices(d) == [["关机工具", text]], 10,
+                       "the shell to show %r: %s" % (text, self.gnome_notices(d)))
             self.shot("gnome-notice.png")
             d.click("取消快捷按钮关机")
             cancelled = "原定于 %s 的关机已取消" % time.strftime("%H:%M", time.localtime(when // 10**6))
-            d._wait_for(lambda: self.gnome_notices(d) == [["关机工具", cancelled]], 10,
-                        "the shell to show %r: %s" % (cancelled, self.gnome_notices(d)))
+            d.wait_for(lambda: self.gnome_notices(d) == [["关机工具", cancelled]], 10,
+                       "the shell to show %r: %s" % (cancelled, self.gnome_notices(d)))
             self.assertNotIn("no desktop notification", d.stderr_text())
 
         # The close box: the window shrinks, the program ends with status 0.
@@ -206,7 +194,7 @@ class GnomeTest(FullDesktopCase):
         for attempt in range(3):
             t0 = d.click_at(main["x"] + main["width"] - 19, main["y"] + 18)
             try:
-                d._wait_for(shrinking, 5, "the window to shrink", interval=0.02)
+                d.wait_for(shrinking, 5, "the window to shrink", interval=0.02)
                 break
             except DesktopError:
                 if attempt == 2:
@@ -234,10 +222,10 @@ class GnomeTest(FullDesktopCase):
 
     def test_gnome_with_and_without_appindicator(self):
         d = self.start(GnomeDesktop, appindicator=True)
-        d._wait_for(lambda: d._session.name_has_owner(SNI_WATCHER), 20, "the AppIndicator tray")
+        d.wait_for(lambda: d.session_bus.name_has_owner(SNI_WATCHER), 20, "the AppIndicator tray")
         self.run_walk(d, tray=True)
         d.set_extension(APPINDICATOR, False)
-        d._wait_for(lambda: not d._session.name_has_owner(SNI_WATCHER), 20, "no tray")
+        d.wait_for(lambda: not d.session_bus.name_has_owner(SNI_WATCHER), 20, "no tray")
         self.run_walk(d, tray=False)
 
 
@@ -258,9 +246,9 @@ class PlasmaTest(FullDesktopCase):
         server.reply("4.5.0")
         d.launch(wait_window=False, env={"http_proxy": server.proxy})
 
-        splash = d._wait_for(lambda: [w for w in d.windows()
-                                      if (w["width"], w["height"]) == SPLASH_SIZE and w["showing"]],
-                             20, "the splash", interval=0.05)[0]
+        splash = d.wait_for(lambda: [w for w in d.windows()
+                                     if (w["width"], w["height"]) == SPLASH_SIZE and w["showing"]],
+                            20, "the splash", interval=0.05)[0]
         area = d.work_area()
         self.assertEqual(splash["client"], 1, splash)
         self.assertTrue(splash["above"], splash)
@@ -280,24 +268,24 @@ class PlasmaTest(FullDesktopCase):
             self.assertKWinFramed(w, title)
             self.assertCentred(w, area, title)
             d.close_window(title)
-            d._wait_for(lambda: not d.window(title), 10, "%s to close" % title)
+            d.wait_for(lambda: not d.window(title), 10, "%s to close" % title)
             d.wait_focus(MAIN_TITLE)
         d.click("说明")
         box = d.wait_focus("说明")
         self.assertOver(box, d.window(MAIN_TITLE), "the box")
         d.key("Return")
-        d._wait_for(lambda: not d.window("说明"), 10, "the box to close")
+        d.wait_for(lambda: not d.window("说明"), 10, "the box to close")
         d.wait_focus(MAIN_TITLE)
 
         notice = self.minimise(d, tray, area)
         self.shot("%s-minimised.png" % name, notice)
         d.key("Return")
-        d._wait_for(lambda: not d.window("最小化！"), 10, "the notice to close")
+        d.wait_for(lambda: not d.window("最小化！"), 10, "the notice to close")
 
         if tray:
-            items = self.sni_items()
+            items = tray_items(d.session_bus)
             self.assertEqual(len(items), 1, items)
-            self.activate_item(items[0])
+            activate_item(d.session_bus, items[0])
         else:
             d.activate(MAIN_TITLE)
         main = d.wait_focus(MAIN_TITLE)
@@ -306,9 +294,9 @@ class PlasmaTest(FullDesktopCase):
 
         # A preset: plasmashell's notification server takes the notice.
         d.click("30分钟关机")
-        d._wait_for(lambda: d.scheduled_shutdown()[0], 10, "the shutdown to be scheduled")
+        d.wait_for(lambda: d.logind.scheduled_shutdown()[0], 10, "the shutdown to be scheduled")
         d.click("取消快捷按钮关机")
-        d._wait_for(lambda: not d.scheduled_shutdown()[0], 10, "the shutdown to be cancelled")
+        d.wait_for(lambda: not d.logind.scheduled_shutdown()[0], 10, "the shutdown to be cancelled")
         self.settle(1.0)
         self.assertNotIn("no desktop notification", d.stderr_text())
 

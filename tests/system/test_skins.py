@@ -15,7 +15,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import DEFAULT_BIN, DesktopTestCase  # noqa: E402
+from harness.testcase import DesktopTestCase  # noqa: E402
 
 CHOOSER_TITLE = "^更换皮肤$"
 NOTICE_TITLE = "^提示$"
@@ -137,7 +137,7 @@ class SkinsTest(DesktopTestCase):
         # The main window takes no clicks while the chooser is open.
         d.click("1小时关机")
         self.settle(0.8)
-        self.assertEqual(d.calls("ScheduleShutdown"), [], "the disabled main window took a click")
+        self.assertEqual(d.logind.calls("ScheduleShutdown"), [], "the disabled main window took a click")
         self._chooser_click(chooser, "hint")
         self._answer(HINT_TITLE)
         self.assertTrue(d.search(CHOOSER_TITLE), "the hint closed the chooser")
@@ -148,9 +148,9 @@ class SkinsTest(DesktopTestCase):
         self._assert_colour(COLOURS["天空"])
         self.assertEqual(self._skin_file(), GBK["天空"])
         d.click("1小时关机")  # the main window works again
-        self.assertEqual(len(d.wait_calls("ScheduleShutdown", 1)), 1)
+        self.assertEqual(len(d.logind.wait_calls("ScheduleShutdown", 1)), 1)
 
-        d._kill_group("vesperon", d.app)
+        d.stop_program()
         self._launch()
         self._assert_colour(COLOURS["天空"])
         self.assertRunning()
@@ -174,7 +174,7 @@ class SkinsTest(DesktopTestCase):
         self.assertEqual(self._skin_file(), GBK["大海"])
         self._assert_colour(COLOURS["大海"])
         d.click("1小时关机")
-        self.assertEqual(len(d.wait_calls("ScheduleShutdown", 1)), 1)
+        self.assertEqual(len(d.logind.wait_calls("ScheduleShutdown", 1)), 1)
         self.assertRunning()
 
     def test_program_folder_named_in_gbk(self):
@@ -226,7 +226,7 @@ class SkinsTest(DesktopTestCase):
         took = self._launch()
         self.assertLess(took, 10, "start-up took %.1f s with %s" % (took, note))
         d.click("1小时关机")
-        self.assertEqual(len(d.wait_calls("ScheduleShutdown", 1)), 1, d.describe())
+        self.assertEqual(len(d.logind.wait_calls("ScheduleShutdown", 1)), 1, d.describe())
         self.assertRunning()
         return d
 
@@ -292,7 +292,7 @@ class SkinsTest(DesktopTestCase):
                     got = d.client_pixel(x, y, full)
                     self.assertTrue(all(abs(a - b) <= 12 for a, b in zip(got, expected)),
                                     "%s at %d,%d: %s, the picture has %s" % (name, x, y, got, expected))
-                d._kill_group("vesperon", d.app)
+                d.stop_program()
 
 
 if __name__ == "__main__":
