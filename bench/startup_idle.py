@@ -45,7 +45,7 @@ ROOT = os.path.normpath(os.path.join(HERE, ".."))
 sys.path.insert(0, os.path.join(ROOT, "tests", "system"))
 
 from harness.openbox import OpenboxDesktop  # noqa: E402
-from harness.processes import DesktopError  # noqa: E402
+from harness.x11 import MapWatch  # noqa: E402
 
 # Goals, each against its yardstick.
 START_GOAL = 1.05        # × the Chinese window's start
@@ -93,45 +93,13 @@ def memory_kib(pid):
             "uss": fields.get("Private_Clean", 0) + fields.get("Private_Dirty", 0)}
 
 
-class MapWatch:
-    """The display's map and unmap events, from bench/map_watch."""
-
-    def __init__(self, d, binary):
-        self.proc = subprocess.Popen([binary], env=d.env(), stdout=subprocess.PIPE, text=True)
-        if self.proc.stdout.readline().strip() != "ready":
-            raise DesktopError("map_watch did not start")
-        self.events = []  # (time, kind, class, size)
-        import threading
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def _read(self):
-        for line in self.proc.stdout:
-            t, kind, _, cls, size = (line.split() + [""] * 5)[:5]
-            if size == "":  # no class
-                cls, size = "", cls
-            self.events.append((float(t), kind, cls, size))
-
-    def wait(self, what, match, since, limit=30):
-        deadline = time.monotonic() + limit
-        while time.monotonic() < deadline:
-            for event in list(self.events):
-                if event[0] >= since and match(event):
-                    return event[0]
-            time.sleep(0.01)
-        raise DesktopError("no %s" % what)
-
-    def stop(self):
-        self.proc.kill()
-        self.proc.wait()
-
-
 SPLASH = "503x200"
 
 
 def bare_start(d, watch, binary, args=()):
     t0 = time.monotonic()
     d.launch(args=args, wait_window=False, binary=binary)
-    t1 = watch.wait("bare window", lambda e: e[1] == "map" and e[2] == "bare_window", t0)
+    t1 = watch.wait("bare window", lambda e: e[1] == "map" and e[3] == "bare_window", t0)[0]
     d.stop_program()
     return t1 - t0
 
@@ -140,9 +108,9 @@ def program_start(d, watch):
     t0 = time.monotonic()
     d.launch(wait_window=False)
     # The program's first window is the splash.
-    splash = watch.wait("splash", lambda e: e[1] == "map" and e[2] == "vesperon" and e[3] == SPLASH, t0)
-    gone = watch.wait("hand-over", lambda e: e[1] == "unmap" and e[3] == SPLASH, splash)
-    main = watch.wait("main window", lambda e: e[1] == "map" and e[2] == "vesperon" and e[3] != SPLASH, splash)
+    splash = watch.wait("splash", lambda e: e[1] == "map" and e[3] == "vesperon" and e[4] == SPLASH, t0)[0]
+    gone = watch.wait("hand-over", lambda e: e[1] == "unmap" and e[4] == SPLASH, splash)[0]
+    main = watch.wait("main window", lambda e: e[1] == "map" and e[3] == "vesperon" and e[4] != SPLASH, splash)[0]
     return splash - t0, main - splash, main - gone
 
 

@@ -1,6 +1,7 @@
 #include "design.h"
 
 #include "host/console.h"
+#include "host/pictures.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,19 +34,6 @@ namespace {
 
 QString builtInPath(const QString& name) { return QStringLiteral(":/pictures/") + name; }
 
-// Read with the one image reader its kind needs, so that no other is loaded
-// before it is needed (Qt would load them all to choose), and kept by the
-// window alone, not in Qt's cache of pictures by file name.
-QImage readBuiltIn(const QString& path, qreal screenRatio)
-{
-    qreal ratio = 1;
-    QImageReader reader(qt_findAtNxFile(path, screenRatio, &ratio), QFileInfo(path).suffix().toLatin1());
-    reader.setAutoDetectImageFormat(false);
-    QImage image = reader.read();
-    image.setDevicePixelRatio(ratio);
-    return image;
-}
-
 // Pictures being read ahead, by name.
 std::map<QString, std::future<QImage>>& readAhead()
 {
@@ -73,7 +61,7 @@ Picture builtInPicture(const QString& name)
         image = ahead->second.get();
         readAhead().erase(ahead);
     } else {
-        image = readBuiltIn(path, qApp ? qApp->devicePixelRatio() : 1.0);
+        image = readBuiltInPicture(name, qApp ? qApp->devicePixelRatio() : 1.0);
     }
     return {QPixmap::fromImage(std::move(image)), path};
 }
@@ -89,7 +77,7 @@ void readBuiltInPictureAhead(const QString& name)
     if (readAhead().count(name))
         return;
     const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
-    readAhead().emplace(name, std::async(std::launch::async, readBuiltIn, builtInPath(name), ratio));
+    readAhead().emplace(name, std::async(std::launch::async, readBuiltInPicture, name, ratio));
 #endif
 }
 

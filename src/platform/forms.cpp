@@ -11,6 +11,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
+#include <QTimer>
 
 #include <stdexcept>
 
@@ -104,6 +105,49 @@ void Form::changeEvent(QEvent* event)
             for (QAction* action : bar->actions())
                 action->setEnabled(isEnabled());
     QWidget::changeEvent(event);
+}
+
+namespace {
+
+// Brings `owned` to the front when its owner, disabled, is activated.
+class FrontWhenOwnerActivated final : public QObject {
+public:
+    FrontWhenOwnerActivated(Form& owned, Form& owner) : QObject(&owned), owned_(&owned), owner_(&owner)
+    {
+        owner.installEventFilter(this);
+    }
+    ~FrontWhenOwnerActivated() override
+    {
+        if (owner_)
+            owner_->removeEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == owner_ && event->type() == QEvent::WindowActivate && !owner_->isEnabled() && owned_
+            && owned_->isVisible()) {
+            // After the window manager has done with the owner.
+            QTimer::singleShot(0, owned_, [owned = owned_] {
+                if (owned) {
+                    owned->raise();
+                    owned->activateWindow();
+                }
+            });
+        }
+        return false;
+    }
+
+private:
+    QPointer<Form> owned_, owner_;
+};
+
+} // namespace
+
+void Form::setOwner(Form& owner)
+{
+    owner_ = &owner;
+    new FrontWhenOwnerActivated(*this, owner);
 }
 
 void Form::showEvent(QShowEvent* event)
@@ -264,6 +308,8 @@ bool Forms::show(const QString& name)
         form.showNormal();
     else
         form.show();
+    if (form.owner_)
+        keepAboveOwner(form, *form.owner_);
     form.raise();
     form.activateWindow();
     return true;

@@ -65,6 +65,13 @@ public:
     // no minimise button.
     void minimize();
 
+    // The window `owner` owns this one (set in Load, before the first show):
+    // the window manager keeps this one in front of its owner, and while the
+    // owner is disabled, this one is brought to the front whenever the
+    // owner is activated all the same (a window manager that raises what is
+    // clicked, disabled or not), as the owner of a dialog would on Windows.
+    void setOwner(Form& owner);
+
     // Raises MouseMove for a real mouse movement, position in pixels of the
     // client area.
     void raiseMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF pixels);
@@ -89,6 +96,7 @@ private:
     Forms* forms_ = nullptr;
     QString name_;
     bool shownOnce_ = false;
+    QPointer<Form> owner_;
     bool loading_ = false; // inside its Load
 };
 

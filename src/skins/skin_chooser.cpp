@@ -49,7 +49,15 @@ SkinChooser::SkinChooser(platform::Platform& platform, platform::Forms& forms)
     Label1->onClick = [this] { onLabel1Click(); };
 }
 
-void SkinChooser::onLoad() { forms_.load(platform::names::kMain).setEnabled(false); }
+void SkinChooser::onLoad()
+{
+    platform::Form& main = forms_.load(platform::names::kMain);
+    main.setEnabled(false);
+    // Owned by the window it disables, so that a window manager that raises
+    // the disabled window when it is clicked cannot bury the chooser under
+    // it; modeless in every other way.
+    setOwner(main);
+}
 
 void SkinChooser::onUnload() { forms_.load(platform::names::kMain).setEnabled(true); }
 

@@ -18,7 +18,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from harness.processes import DesktopError  # noqa: E402
-from harness.program import DEFAULT_BIN, MAIN_TITLE  # noqa: E402
+from harness.program import DEFAULT_BIN, MAIN_TITLE, SPOTS  # noqa: E402
 from harness.testcase import DesktopTestCase  # noqa: E402
 from harness.update_server import UpdateServer  # noqa: E402
 from test_skins import COLOURS, GBK, jpeg, plain_skins  # noqa: E402
@@ -134,7 +134,9 @@ class HiDpiTest(DesktopTestCase):
 
     def test_splash_is_drawn_at_2x(self):
         """At a scale factor of 2 the splash shows its picture drawn at 2x,
-        not the 1x one doubled."""
+        not the 1x one doubled; the main window is centred with its frame,
+        and a message box shows its icon drawn at 2x, not Qt's 32 px one
+        enlarged."""
         pictures = os.path.join(os.path.dirname(os.environ.get("VESPERON_BIN", DEFAULT_BIN)), "pictures")
         d = self.start_desktop(launch=False)
         d.launch(wait_window=False, env={"QT_SCALE_FACTOR": "2"})
@@ -160,6 +162,30 @@ class HiDpiTest(DesktopTestCase):
         to_twice, to_doubled = self._differ(seen, twice), self._differ(seen, doubled)
         self.assertLess(to_twice, 0.02, "%.1f %% of the pixels differ from the 2x picture" % (to_twice * 100))
         self.assertGreater(to_doubled, 0.05, "the splash looks like the 1x picture doubled")
+
+        # The main window, centred with its frame (openbox's frame is in the
+        # screen's own pixels).
+        d.find_main_window()
+        g = d.geometry(d.main_window)
+        left, right, top, bottom = d.frame_extents(d.main_window)
+        centre = (g["X"] - left + (left + g["WIDTH"] + right) / 2, g["Y"] - top + (top + g["HEIGHT"] + bottom) / 2)
+        self.assertLessEqual(abs(centre[0] - 512), 3, "not centred across: %s %s" % (g, (left, right, top, bottom)))
+        self.assertLessEqual(abs(centre[1] - 384), 3, "not centred up and down: %s %s" % (g, (left, right, top, bottom)))
+
+        # A message box's icon, the program's own at 2x.
+        ox, oy = g["X"], g["Y"] + g["HEIGHT"] - 2 * 278  # the client area under the menu bar, at 2x
+        d.click_at(ox + 2 * SPOTS["说明"][0], oy + 2 * SPOTS["说明"][1])
+        box = d.wait_window("^说明$")[0]
+        shot = d.screenshot(os.path.join(d.tmp, "box.png"), window=box)
+        self.save_shot("hidpi-box.png", window=box)
+        icon = self._crop(os.path.join(pictures, "box-information@2x.png"), 0, 0, 64, 64, "icon")
+        flat = os.path.join(d.tmp, "icon-flat.png")
+        subprocess.run(["convert", icon, "-background", "rgb%s" % (d.pixel(4, 4, shot),), "-flatten", flat],
+                       check=True, timeout=60)
+        found = subprocess.run(["compare", "-metric", "RMSE", "-subimage-search", shot, flat, "null:"],
+                               capture_output=True, text=True, timeout=120).stderr
+        distance = float(re.search(r"\(([\d.e+-]+)\)", found).group(1))
+        self.assertLess(distance, 0.05, "the box shows no icon drawn at 2x: %s" % found)
 
     def test_skin_at_2x_and_a_picture_of_ones_own(self):
         """At a scale factor of 2 a skin shows its 2x picture; a picture of

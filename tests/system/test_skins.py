@@ -8,6 +8,7 @@ folder that holds (or does not hold) "skin.txt" in GBK.
 """
 
 import os
+import re
 import subprocess
 import sys
 import time
@@ -113,6 +114,11 @@ class SkinsTest(DesktopTestCase):
         self.assertEqual(len(wins), 1, wins)
         return wins[0]
 
+    def _stacking(self):
+        """The windows the window manager manages, bottom to top."""
+        out = self.desktop.xprop("-root", "_NET_CLIENT_LIST_STACKING")
+        return [int(w, 16) for w in re.findall(r"0x[0-9a-f]+", out)]
+
     def _answer(self, title):
         d = self.desktop
         box = d.wait_window(title)
@@ -160,15 +166,19 @@ class SkinsTest(DesktopTestCase):
         self._launch()
         chooser = self._open_chooser()
         self._chooser_click(chooser, "星空主题")
-        # The main window is disabled while the chooser is open: its close
-        # box does nothing, as its other controls do nothing.
+        # The main window is disabled while the chooser is open, and the
+        # chooser is its own (WM_TRANSIENT_FOR): clicked, and its close box
+        # clicked, the main window does nothing, and the chooser, which
+        # openbox buried under it, comes to the front again.
+        self.assertIn("%#x" % d.main_window, d.xprop("-id", chooser, "WM_TRANSIENT_FOR"))
         size = d.geometry(d.main_window)
-        d.activate(d.main_window)
-        d.key("alt+F4")
-        self.settle(1.0)
+        for x, y in ((size["X"] + 20, size["Y"] + 285), (size["X"] + size["WIDTH"] - 11, size["Y"] - 10)):
+            d.click_at(x, y)
+            self.settle(1.0)
+            d.wait_for(lambda: self._stacking()[-1:] == [chooser] and d.active_window() == chooser, 10,
+                       "the chooser in front: %s" % self._stacking())
         self.assertRunning()
         self.assertEqual(d.geometry(d.main_window), size, "the closing animation ran")
-        d.activate(chooser)
         d.key("alt+F4")
         d.wait_no_window(CHOOSER_TITLE)
         self.assertEqual(self._skin_file(), GBK["大海"])

@@ -6,6 +6,7 @@
 #include "platform/host/desktop.h"
 #include "platform/host/display.h"
 #include "platform/host/linux/tray_icon.h"
+#include "platform/host/linux/xsettings.h"
 #include "platform/host/tray_icon.h"
 #include "platform/window_functions.h"
 
@@ -212,6 +213,54 @@ void TestHostWindows::platformChosenPerDesktop()
     QVERIFY(platform::platformForDesktop(DesktopKind::Gnome, "wayland-0", "", false).isEmpty());
     QVERIFY(platform::platformForDesktop(DesktopKind::Plasma, "", ":0", false).isEmpty());
     QVERIFY(platform::platformForDesktop(DesktopKind::Other, "wayland-1", ":0", false).isEmpty());
+
+    // Xfce and UKUI: their own scale, where neither the user nor Xft.dpi
+    // (which Qt follows by itself) says it already.
+    QCOMPARE(platform::scaleFactorForDesktop(DesktopKind::Xfce, 2, std::nullopt, false), QByteArray("2"));
+    QCOMPARE(platform::scaleFactorForDesktop(DesktopKind::Ukui, 2, 120.0, false), QByteArray("1.6"));
+    QVERIFY(platform::scaleFactorForDesktop(DesktopKind::Ukui, 2, 192.0, false).isEmpty());
+    QVERIFY(platform::scaleFactorForDesktop(DesktopKind::Xfce, 2, std::nullopt, true).isEmpty());
+    QVERIFY(platform::scaleFactorForDesktop(DesktopKind::Xfce, 1, std::nullopt, false).isEmpty());
+    QVERIFY(platform::scaleFactorForDesktop(DesktopKind::Gnome, 2, std::nullopt, false).isEmpty());
+    QCOMPARE(platform::desktopKind("XFCE"), DesktopKind::Xfce);
+    QCOMPARE(platform::desktopKind("UKUI"), DesktopKind::Ukui);
+
+    // XSETTINGS as a settings daemon publishes them, in either byte order;
+    // cut short anywhere, what is read is never wrong.
+    for (const bool big : {false, true}) {
+        QByteArray bytes;
+        const auto card = [&](quint32 value, int size) {
+            for (int i = 0; i < size; ++i)
+                bytes.append(char(value >> (8 * (big ? size - 1 - i : i))));
+        };
+        const auto name = [&](int type, const QByteArray& text) {
+            card(quint32(type), 1);
+            card(0, 1);
+            card(quint32(text.size()), 2);
+            bytes.append(text).append(QByteArray((4 - text.size() % 4) % 4, '\0'));
+            card(7, 4); // last change
+        };
+        card(big ? 1 : 0, 1);
+        card(0, 3);
+        card(42, 4); // serial
+        card(4, 4);  // settings
+        name(1, "Net/ThemeName");
+        card(7, 4);
+        bytes.append("Adwaita").append('\0');
+        name(2, "Gtk/Colour");
+        card(0xffff, 2), card(0, 2), card(0, 2), card(0xffff, 2);
+        name(0, "Gdk/WindowScalingFactor");
+        card(2, 4);
+        name(0, "Xft/DPI");
+        card(98304, 4);
+        const QMap<QByteArray, qint32> whole = platform::xsettingsIntegers(bytes);
+        QCOMPARE(whole, (QMap<QByteArray, qint32>{{"Gdk/WindowScalingFactor", 2}, {"Xft/DPI", 98304}}));
+        for (qsizetype cut = 0; cut < bytes.size(); ++cut) {
+            const QMap<QByteArray, qint32> part = platform::xsettingsIntegers(bytes.left(cut));
+            for (auto it = part.begin(); it != part.end(); ++it)
+                QCOMPARE(it.value(), whole.value(it.key()));
+        }
+    }
 
     // Settled before the font thread starts: the choice goes into the
     // arguments, not the environment, and the variable Qt's X11 platform

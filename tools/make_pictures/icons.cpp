@@ -302,3 +302,48 @@ bool writeIco(const std::vector<QImage> &icons, const QString &path)
 
     return writeFile(path, header + dir + data);
 }
+
+// ---------------------------------------------------------- message boxes
+
+namespace {
+
+// A round badge with a soft shading, as message boxes carry, and the sign
+// on it drawn by `sign` in the badge's 32-point coordinates.
+template <class Sign>
+QImage makeBoxIcon(int size, QColor light, QColor dark, Sign sign)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);
+    QRadialGradient face(QPointF(12, 10), 22);
+    face.setColorAt(0, light);
+    face.setColorAt(1, dark);
+    p.setPen(QPen(dark.darker(130), 1.0));
+    p.setBrush(face);
+    p.drawEllipse(QRectF(1.5, 1.5, 29, 29));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    sign(p);
+    return image;
+}
+
+} // namespace
+
+QImage makeInformationIcon(int size)
+{
+    return makeBoxIcon(size, QColor(0x6f, 0xb0, 0xf5), QColor(0x1c, 0x5f, 0xc4), [](QPainter &p) {
+        p.drawEllipse(QRectF(13.6, 6.4, 4.8, 4.8));
+        p.drawRoundedRect(QRectF(13.8, 13.0, 4.4, 12.5), 1.2, 1.2);
+    });
+}
+
+QImage makeStopIcon(int size)
+{
+    return makeBoxIcon(size, QColor(0xf5, 0x7a, 0x6f), QColor(0xc0, 0x1c, 0x1c), [](QPainter &p) {
+        p.setPen(QPen(Qt::white, 4.2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(10.5, 10.5), QPointF(21.5, 21.5));
+        p.drawLine(QPointF(21.5, 10.5), QPointF(10.5, 21.5));
+    });
+}

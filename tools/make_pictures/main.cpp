@@ -9,6 +9,7 @@
 //   星空.jpg 天空.jpg 大海.jpg          the three skins (480 x 720)
 //   icon-16/32/48/128.png, icon.ico   the program icon
 //   vesperon.svg                      the program icon, scalable
+//   box-information.png, box-stop.png (@2x)   the message boxes' icons
 //   chooser-16/32/48/128.png, chooser.ico   the skin chooser's icon
 //   splash.gif                        the splash picture, two frames
 //   about.bmp                         the about window's banner, 24 bits
@@ -72,5 +73,11 @@ int main(int argc, char *argv[])
         ok = writeIco(icons, out.filePath(name + ".ico")) && ok;
     }
     ok = writeFile(out.filePath("vesperon.svg"), makeSvgIcon()) && ok;
+    // The message boxes' icons, at 1x and 2x (32 points).
+    const std::pair<QString, Make> boxIcons[] = {{"box-information.png", makeInformationIcon},
+                                                 {"box-stop.png", makeStopIcon}};
+    for (int scale : {1, 2})
+        for (const auto &[name, make] : boxIcons)
+            ok = writeImage(make(32 * scale), out.filePath(at(name, scale)), "png") && ok;
     return ok ? 0 : 1;
 }

@@ -18,6 +18,10 @@ QImage makeAbout(int scale);                   // about.cpp
 QImage makeIcon(int size);                     // icons.cpp
 QImage makeChooserIcon(int size);
 QByteArray makeSvgIcon();
+// The message boxes' icons, drawn at `size` px: the information icon's "i"
+// on blue, the stop icon's cross on red.
+QImage makeInformationIcon(int size);
+QImage makeStopIcon(int size);
 // The icon drawn at `size` x `scale` pixels, to be painted `size` wide.
 QImage scaledIcon(int size, int scale);
 

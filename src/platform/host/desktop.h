@@ -15,6 +15,8 @@
 //     scaled screen the desktop scales X11 windows up, less sharply.
 //     QT_QPA_PLATFORM or -platform, when the user gives them, are honoured;
 //     without an X display Qt's own choice stands.
+//   Xfce and UKUI (on X11): their scale, which they publish only for GTK
+//     programs, is Qt's too (unless the user set Qt's own).
 //   Every other desktop: Qt's own choice.
 //
 // On X11, whatever the desktop:
@@ -24,7 +26,10 @@
 //     pager;
 //   - a window that offers no minimise button allows minimising while the
 //     program minimises it: mutter and xfwm4 refuse to minimise a window whose
-//     Motif hints leave minimising out.
+//     Motif hints leave minimising out;
+//   - a window owned by another says so (WM_TRANSIENT_FOR), so that a window
+//     manager that raises a window when it is clicked, disabled or not
+//     (openbox, ukwm, xfwm4), keeps the owned one in front of it.
 
 #include <QByteArray>
 #include <QMargins>
@@ -36,8 +41,9 @@ class QWidget;
 namespace platform {
 
 // The desktops whose choices differ, from XDG_CURRENT_DESKTOP (a list
-// separated by colons: "ubuntu:GNOME", "GNOME-Classic:GNOME", "KDE").
-enum class DesktopKind { Other, Gnome, Plasma };
+// separated by colons: "ubuntu:GNOME", "GNOME-Classic:GNOME", "KDE",
+// "XFCE", "UKUI").
+enum class DesktopKind { Other, Gnome, Plasma, Xfce, Ukui };
 DesktopKind desktopKind(const QByteArray& currentDesktop);
 
 // The platform list to ask Qt for ("xcb;wayland": XWayland, and Wayland should
@@ -50,18 +56,40 @@ QByteArray platformForDesktop(DesktopKind desktop, const QByteArray& waylandDisp
 // as above.
 QByteArray platformForThisDesktop(int argc, char** argv);
 
+// The scale Qt is to draw at on this desktop (QT_SCALE_FACTOR), or empty for
+// Qt's own choice. Xfce ("Window Scaling") and UKUI (its scaling setting)
+// publish their scale only as XSETTINGS' Gdk/WindowScalingFactor, which
+// GTK programs follow and Qt 6.4 does not; Qt follows Xft.dpi by itself,
+// so what that gives already is not asked for twice. Never where the user
+// set QT_SCALE_FACTOR or QT_SCREEN_SCALE_FACTORS (`userChoice`).
+QByteArray scaleFactorForDesktop(DesktopKind desktop, std::optional<qint32> windowScaling,
+                                 std::optional<double> xftDpi, bool userChoice);
+
+// The same for this process's desktop, read from its environment and its X
+// display (a connection of its own, on Xfce and UKUI only).
+QByteArray scaleFactorForThisDesktop();
+
+// Each system's part: the desktop's window scaling and Xft.dpi, as it
+// publishes them (X11: XSETTINGS and the X resources).
+struct DesktopScaling {
+    std::optional<qint32> windowScaling;
+    std::optional<double> xftDpi;
+};
+DesktopScaling desktopScaling();
+
 // The frame the window manager will put around the window, asked for before
 // the window is first shown (X11 window managers answer
 // _NET_REQUEST_FRAME_EXTENTS), else the frame of the windows shown so far;
-// empty margins where that is unknown.
-QMargins expectedFrame(QWidget& window);
+// empty margins where that is unknown. In the window's own units: a frame
+// of one screen pixel is half a unit on a screen scaled 2x.
+QMarginsF expectedFrame(QWidget& window);
 
 // Each system's part (linux/desktop_x11.cpp, windows/desktop.cpp):
 // whether a window manager puts a frame around the window (X11), and the
 // frame it says it will put around it before the window is shown, where it
 // can say so.
 bool framedByWindowManager(const QWidget& window);
-std::optional<QMargins> frameAnnouncedByWindowManager(QWidget& window);
+std::optional<QMarginsF> frameAnnouncedByWindowManager(QWidget& window);
 
 // Puts a window that is not shown yet in the middle of the screen's work
 // area, its frame included where the window manager tells it beforehand.
@@ -89,6 +117,14 @@ enum class ColourKeyMode { None, ShapeMask, Alpha };
 // on Wayland; on X11 when a compositing manager owns _NET_WM_CM_S0), else a
 // shape mask. Each system's part.
 ColourKeyMode colourKeyModeOfDesktop();
+
+// As the window is shown: the window manager is told that `owner` owns it
+// (on X11, WM_TRANSIENT_FOR), so that it stays in front of its owner and is
+// not buried under it when the owner is clicked. Qt says so only for dialogs
+// and tool windows, and takes the property away from any other window as it
+// maps it: it is set after Qt's show, and window managers follow it when it
+// changes. Each system's part.
+void keepAboveOwner(QWidget& window, QWidget& owner);
 
 // Minimises the window to the task bar, allowing minimising for as long as it
 // is minimised where the window's flags would otherwise forbid it.

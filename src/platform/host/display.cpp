@@ -55,6 +55,8 @@ QString noDisplayMessage(const QByteArray& qpaPlatform, const QByteArray& displa
 
 StartArguments settleEnvironment(int argc, char** argv)
 {
+    if (const QByteArray scale = scaleFactorForThisDesktop(); !scale.isEmpty())
+        qputenv("QT_SCALE_FACTOR", scale); // the desktop's own scale, as its programs take it
 #ifdef Q_OS_UNIX
     std::setlocale(LC_ALL, ""); // what Qt does as the application is made
     if (const char* id = std::getenv("DESKTOP_STARTUP_ID")) {

@@ -2,6 +2,7 @@
 
 #include "desktop.h"
 #include "fresh_keys.h"
+#include "pictures.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QSet>
 #include <QSpacerItem>
+#include <QStyle>
 
 namespace platform {
 
@@ -28,13 +30,38 @@ QMessageBox::Icon iconFor(int flags)
     }
 }
 
+// The box's icon as the screen shows it: Qt's style has its icons drawn for
+// 32 px only where the desktop gives it no icon theme (UKUI, Xfce, a bare
+// X11); on a screen of two device pixels to a point they would be enlarged,
+// soft. There the program's own, drawn at the screen's scale, are shown.
+void setIcon(QMessageBox& box, int flags)
+{
+    const QMessageBox::Icon icon = iconFor(flags);
+    box.setIcon(icon);
+    const char* own = icon == QMessageBox::Critical ? "box-stop.png"
+                      : icon == QMessageBox::Information ? "box-information.png"
+                                                          : nullptr;
+    const qreal ratio = qApp->devicePixelRatio();
+    if (!own || ratio <= 1.0)
+        return;
+    const int extent = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+    const QIcon standard = box.style()->standardIcon(
+        icon == QMessageBox::Critical ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxInformation, nullptr, &box);
+    const QSize wanted = QSize(extent, extent) * ratio;
+    if (!standard.isNull() && standard.actualSize(wanted).width() >= wanted.width())
+        return; // the desktop's own, sharp
+    const QImage picture = readBuiltInPicture(QString::fromLatin1(own), ratio);
+    if (!picture.isNull())
+        box.setIconPixmap(QPixmap::fromImage(picture));
+}
+
 // Builds the box with the program's own Chinese button captions, so that they
 // read the same whatever Qt translations are installed.
 void setUpBox(QMessageBox& box, const QString& prompt, int flags, const QString& title)
 {
     box.setWindowTitle(title.isEmpty() ? kApplicationTitle : title);
     box.setText(prompt);
-    box.setIcon(iconFor(flags));
+    setIcon(box, flags);
     box.setTextFormat(Qt::PlainText);
     // What a box says can be copied (an address, an error to look up).
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -127,7 +154,7 @@ void HostMessageBox::notify(const QString& prompt, int flags, const QString& tit
 {
     if (QMessageBox* open = notice_.data()) {
         open->setWindowTitle(title.isEmpty() ? kApplicationTitle : title);
-        open->setIcon(iconFor(flags));
+        setIcon(*open, flags);
         open->setText(prompt);
         open->show();
         open->raise(); // to the front, without taking the keyboard from where the user types

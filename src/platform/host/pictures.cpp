@@ -185,6 +185,17 @@ QImage decodeTwiceTheSize(const QString& path)
 
 } // namespace
 
+QImage readBuiltInPicture(const QString& name, qreal ratio)
+{
+    const QString path = QStringLiteral(":/pictures/") + name;
+    qreal found = 1;
+    QImageReader reader(qt_findAtNxFile(path, ratio, &found), QFileInfo(path).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    QImage image = reader.read();
+    image.setDevicePixelRatio(found);
+    return image;
+}
+
 std::optional<Picture> HostPictures::load(const QString& fileName)
 {
     QString path = fileName;

@@ -10,6 +10,13 @@ public:
     std::optional<Picture> load(const QString& fileName) override;
 };
 
+// One of the program's own pictures, built into it (":/pictures/…"), read
+// for a screen of `ratio` device pixels to a point: its @2x drawing where
+// the ratio is above 1 and there is one, marked with its own ratio. Read
+// with the one image reader its kind needs, so that no other is loaded
+// before it is needed (Qt would load them all to choose).
+QImage readBuiltInPicture(const QString& name, qreal ratio);
+
 // The reasons a picture's bytes are refused before or after decoding, as a
 // short text; empty when they are fine. Exposed for the tests.
 QString pictureProblem(const QByteArray& bytes, QImage* decoded);

@@ -91,6 +91,7 @@ class Program:
 
     def set_up_program(self, binary):
         self.binary = binary or os.environ.get("VESPERON_BIN", DEFAULT_BIN)
+        self.scale = 1  # device pixels to a point of the program's windows
         self.app = self.app_stdout = self.app_stderr = None
         self.main_window = None
         self.origin = None            # client-area top-left, root coordinates
@@ -225,15 +226,16 @@ class Program:
         or of a menu item or "检查更新" (SPOTS)."""
         if self.origin is None:
             raise DesktopError("main window not found yet")
+        s = self.scale
         if control in SPOTS:
-            return (self.origin[0] + SPOTS[control][0], self.origin[1] + SPOTS[control][1])
+            return (self.origin[0] + s * SPOTS[control][0], self.origin[1] + s * SPOTS[control][1])
         name = CAPTIONS.get(control, control)
         left, top, w, h = CONTROLS[name]
         if dx is None:
             dx = OPTION_CLICK_DX if name in OPTION_CONTROLS else w // 2
         if dy is None:
             dy = h // 2
-        return (self.origin[0] + left + dx, self.origin[1] + top + dy)
+        return (self.origin[0] + s * (left + dx), self.origin[1] + s * (top + dy))
 
     def click(self, control, button=1, **kw):
         """Click a control by name (Command3) or caption (1小时关机); the

@@ -37,18 +37,55 @@ def x_locks_of(pid):
     return found
 
 
+class MapWatch:
+    """The display's map and unmap events as they come, from map_watch (one
+    process that listens, built beside the program): events holds
+    (time, "map" or "unmap", window, class, "WxH") for each top-level
+    window; time is CLOCK_MONOTONIC's, as time.monotonic()."""
+
+    def __init__(self, desktop, binary=None):
+        import threading
+        binary = binary or os.path.join(os.path.dirname(os.path.abspath(desktop.binary)), "map_watch")
+        self.proc = subprocess.Popen([binary], env=desktop.env(), stdout=subprocess.PIPE, text=True)
+        if self.proc.stdout.readline().strip() != "ready":
+            raise DesktopError("map_watch did not start")
+        self.events = []
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+
+    def _read(self):
+        for line in self.proc.stdout:
+            t, kind, window, cls, size = (line.split() + [""] * 5)[:5]
+            if size == "":  # no class
+                cls, size = "", cls
+            self.events.append((float(t), kind, int(window), cls, size))
+
+    def wait(self, what, match, since=0.0, timeout=30):
+        """The first event since `since` that `match` takes."""
+        return wait_for(lambda: next((e for e in list(self.events) if e[0] >= since and match(e)), None),
+                        timeout, what, interval=0.01)
+
+    def stop(self):
+        self.proc.kill()
+        self.proc.wait()
+        self.reader.join(5)
+        if not self.reader.is_alive():
+            self.proc.stdout.close()
+
+
 class X11Desktop(Desktop):
     """A desktop whose program is an X11 client."""
 
     # Processes that take X displays (for their XWayland) and, killed, leave
     # the displays' lock files and sockets behind.
     x_server_labels = ()
+    screen = SCREEN
 
     def start_xvfb(self):
         """Xvfb on a free display, with a plain root colour."""
         rfd, wfd = os.pipe()
         try:
-            self.spawn("xvfb", ["Xvfb", "-displayfd", str(wfd), "-screen", "0", "%dx%dx24" % SCREEN,
+            self.spawn("xvfb", ["Xvfb", "-displayfd", str(wfd), "-screen", "0", "%dx%dx24" % self.screen,
                                 "-nolisten", "tcp", "-noreset"], pass_fds=(wfd,))
         finally:
             os.close(wfd)
@@ -163,9 +200,9 @@ class X11Desktop(Desktop):
         """The top-left of the main window's client area (at the bottom of
         the window, under the menu bar)."""
         g = self.geometry(wid)
-        if not g or g["WIDTH"] < CLIENT_W or g["HEIGHT"] < CLIENT_H:
+        if not g or g["WIDTH"] < CLIENT_W * self.scale or g["HEIGHT"] < CLIENT_H * self.scale:
             return None
-        return (g["X"], g["Y"] + g["HEIGHT"] - CLIENT_H)
+        return (g["X"], g["Y"] + g["HEIGHT"] - CLIENT_H * self.scale)
 
     def activate(self, wid):
         """Give a window the focus (through the window manager). A busy
@@ -185,6 +222,72 @@ class X11Desktop(Desktop):
     def active_window(self):
         out = self.xdotool("getactivewindow", check=False).strip()
         return int(out) if out else None
+
+    def work_area(self):
+        """(x, y, width, height) of the screen less the panels."""
+        values = [int(v) for v in re.findall(r"\d+", self.xprop("-root", "_NET_WORKAREA").partition("=")[2])]
+        return tuple(values[:4]) if len(values) >= 4 else (0, 0) + self.screen
+
+    def stacking(self):
+        """The windows the window manager manages, bottom to top."""
+        return [int(w, 16) for w in re.findall(r"0x[0-9a-f]+", self.xprop("-root", "_NET_CLIENT_LIST_STACKING"))]
+
+    def net_wm_state(self, wid):
+        """The states a window is in (ABOVE, SKIP_TASKBAR, ...)."""
+        return re.findall(r"_NET_WM_STATE_(\w+)", self.xprop("-id", wid, "_NET_WM_STATE"))
+
+    def outer(self, wid):
+        """A window's frame as a dict (x, y, width, height), as the other
+        desktops' windows() give it."""
+        g = self.geometry(wid)
+        left, right, top, bottom = self.frame_extents(wid)
+        return {"x": g["X"] - left, "y": g["Y"] - top, "width": g["WIDTH"] + left + right,
+                "height": g["HEIGHT"] + top + bottom, "framed": top > 0}
+
+    def use_notification_server(self, service_file):
+        """Of the notification servers installed, the one of `service_file`
+        (in /usr/share/dbus-1/services) is the session's: put first, where
+        the session bus looks before the system's folders."""
+        folder = os.path.join(self.runtime_dir, "dbus-1", "services")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join("/usr/share/dbus-1/services", service_file)) as f:
+            text = f.read()
+        with open(os.path.join(folder, "org.freedesktop.Notifications.service"), "w") as f:
+            f.write(text)
+        self.session_bus.call_blocking("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                       "ReloadConfig", "", ())
+
+    def tell_session_bus(self):
+        """What the services the session bus starts on demand must know (the
+        display, the desktop), as a display manager's session tells it."""
+        import dbus
+        env = {k: v for k, v in self.env().items() if k not in ("PATH",)}
+        self.session_bus.call_blocking("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                       "UpdateActivationEnvironment", "a{ss}", (dbus.Dictionary(env, signature="ss"),))
+
+    # Notification servers that draw their bubbles as ordinary override
+    # windows rather than typing them as notifications (UKUI's does).
+    NOTICE_SERVER_CLASSES = ("ukui-notifications", "xfce4-notifyd")
+
+    def notice_windows(self):
+        """The notification server's windows on the screen: those typed
+        _NET_WM_WINDOW_TYPE_NOTIFICATION, or belonging to a known server."""
+        found = []
+        for w in map(int, self.xdotool("search", "--onlyvisible", "--classname", ".", check=False).split()):
+            if "_NET_WM_WINDOW_TYPE_NOTIFICATION" in self.xprop("-id", w, "_NET_WM_WINDOW_TYPE"):
+                found.append(w)
+                continue
+            wm_class = self.xprop("-id", w, "WM_CLASS")
+            if any('"%s"' % name in wm_class for name in self.NOTICE_SERVER_CLASSES):
+                found.append(w)
+        return found
+
+    def xsettings(self):
+        """The display's integer XSETTINGS, as the program reads them (by
+        read_xsettings, built beside it)."""
+        tool = os.path.join(os.path.dirname(os.path.abspath(self.binary)), "read_xsettings")
+        out = subprocess.run([tool], env=self.env(), capture_output=True, text=True, timeout=CMD_TIMEOUT).stdout
+        return {name: int(value) for name, value in (line.rsplit(" ", 1) for line in out.splitlines())}
 
     def frame_extents(self, wid):
         """(left, right, top, bottom) of the window manager's frame."""

@@ -6,6 +6,7 @@
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDir>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
@@ -131,7 +132,7 @@ void DesktopNotices::send(QDBusConnection bus, const Request& what)
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     call << kNoticeSummary                  // the program's name
          << shown_                          // the notice this one replaces
-         << kIconName                       // the program's icon in the icon theme
+         << appIcon()                       // the program's icon: its name in the icon theme, or a file
          << kNoticeSummary << what.notice.body
          << QStringList()                   // no actions
          << hints(what.notice)
@@ -151,6 +152,31 @@ void DesktopNotices::send(QDBusConnection bus, const Request& what)
     });
 }
 
+bool DesktopNotices::installed()
+{
+    if (!themeIcon_)
+        themeIcon_ = themeHasIcon();
+    return *themeIcon_;
+}
+
+QString DesktopNotices::appIcon()
+{
+    // Where the icon theme has no "vesperon" (the program run from its build
+    // folder, or installed under a prefix the desktop does not search), the
+    // notice names a picture file of the icon: a server that shows no
+    // image-data (UKUI's) shows that, where it would show a generic bulb.
+    // The file is written once, into the user's cache.
+    if (installed() || QGuiApplication::windowIcon().isNull())
+        return kIconName;
+    if (iconFile_.isNull()) {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+        const QString file = folder + QStringLiteral("/icon-64.png");
+        const bool written = QDir().mkpath(folder) && QGuiApplication::windowIcon().pixmap(QSize(64, 64), 1.0).save(file, "PNG");
+        iconFile_ = written ? file : kIconName;
+    }
+    return iconFile_;
+}
+
 QVariantMap DesktopNotices::hints(const DesktopNotice& notice)
 {
     QVariantMap hints;
@@ -162,9 +188,7 @@ QVariantMap DesktopNotices::hints(const DesktopNotice& notice)
     // itself goes with the notice (GNOME and Plasma then show it where they
     // show the named icon). An installed one leaves the server the theme's
     // own sizes of the icon, the SVG among them, sharp at any scale.
-    if (!themeIcon_)
-        themeIcon_ = themeHasIcon();
-    if (!*themeIcon_ && !QGuiApplication::windowIcon().isNull())
+    if (!installed() && !QGuiApplication::windowIcon().isNull())
         hints.insert(QStringLiteral("image-data"), QVariant::fromValue(programImage()));
     return hints;
 }

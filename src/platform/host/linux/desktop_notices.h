@@ -59,12 +59,15 @@ private:
     void send(QDBusConnection bus, const Request& what);
     void failed(const QString& why);
     QVariantMap hints(const DesktopNotice& notice);
+    bool installed();  // the desktop's icon theme has the program's icon
+    QString appIcon(); // the icon's name in it, or a picture file of it
 
     Bus& bus_;
     uint shown_ = 0;      // the server's id of the notice shown, 0 for none
     bool sending_ = false; // a Notify is on its way: its id is not known yet
     std::optional<Request> next_;
     std::optional<bool> themeIcon_; // whether the desktop's icon theme has ours
+    QString iconFile_;              // the picture file named instead, once written
     QObject context_;               // owns the pending calls' watchers
 };
 

@@ -4,6 +4,8 @@
 
 #include "platform/host/desktop.h"
 
+#include "xsettings.h"
+
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QList>
@@ -16,6 +18,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -82,7 +85,7 @@ bool framedByWindowManager(const QWidget& window)
     return x11Connection() && window.isWindow() && !window.windowFlags().testFlag(Qt::FramelessWindowHint);
 }
 
-std::optional<QMargins> frameAnnouncedByWindowManager(QWidget& window)
+std::optional<QMarginsF> frameAnnouncedByWindowManager(QWidget& window)
 {
     xcb_connection_t* connection = x11Connection();
     if (!connection)
@@ -111,11 +114,12 @@ std::optional<QMargins> frameAnnouncedByWindowManager(QWidget& window)
     // is given a moment, after which the window opens as if it had no frame.
     const xcb_atom_t extents = atom(connection, "_NET_FRAME_EXTENTS");
     const QDeadlineTimer deadline(300);
-    QMargins frame;
+    QMarginsF frame;
     do {
         const QList<quint32> values = cardinals(connection, probe, extents, XCB_ATOM_CARDINAL);
-        if (values.size() == 4) { // left, right, top, bottom
-            frame = QMargins(int(values[0]), int(values[2]), int(values[1]), int(values[3]));
+        if (values.size() == 4) { // left, right, top, bottom, in the screen's own pixels
+            const qreal ratio = window.devicePixelRatioF() > 0 ? window.devicePixelRatioF() : 1.0;
+            frame = QMarginsF(values[0] / ratio, values[2] / ratio, values[1] / ratio, values[3] / ratio);
             break;
         }
         QThread::msleep(2);
@@ -135,6 +139,23 @@ void prepareFirstShow(QWidget& window)
     const auto id = xcb_window_t(window.winId());
     const auto found = atoms(connection, {"_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
     xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, found[0], XCB_ATOM_ATOM, 32, 2, &found[1]);
+    xcb_flush(connection);
+}
+
+DesktopScaling desktopScaling()
+{
+    return {xsettingsInteger("Gdk/WindowScalingFactor"), xResourceNumber("Xft.dpi")};
+}
+
+void keepAboveOwner(QWidget& window, QWidget& owner)
+{
+    xcb_connection_t* connection = x11Connection();
+    if (!connection || !window.isWindow())
+        return;
+    const auto owned = xcb_window_t(window.winId());
+    const auto by = xcb_window_t(owner.window()->winId());
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, owned, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32,
+                        1, &by);
     xcb_flush(connection);
 }
 
