@@ -1,10 +1,11 @@
 #!/usr/bin/python3
 """How long does the closing animation take, against its n × 30 ms?
 
-Runs the real program under Xvfb with openbox (tests/system/desktop.py),
-asks it to close, and times from the request to the process's exit. The
-window loses 100 twips a tick, so for an outer width of W twips the program
-ends on tick n = floor((W - 1000) / 100) + 1, after n × 30 ms.
+Runs the real program under Xvfb with openbox
+(tests/system/harness/openbox.py), asks it to close, and times from the
+request to the process's exit. The window loses 100 twips a tick, so for an
+outer width of W twips the program ends on tick n = floor((W - 1000) / 100)
++ 1, after n × 30 ms.
 
 Two kinds of request: Alt+F4 sent with xdotool (the time is taken just
 before xdotool starts, so it includes xdotool's own start, a few ms), and
@@ -24,7 +25,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "system"))
 
-from desktop import Desktop  # noqa: E402
+from harness.openbox import OpenboxDesktop  # noqa: E402
 
 
 def ticks(d):
@@ -53,7 +54,7 @@ def main(argv=None):
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     ap.add_argument("--runs", type=int, default=5)
     args = ap.parse_args(argv)
-    with Desktop() as d:
+    with OpenboxDesktop() as d:
         for how in ("alt+F4", "SIGTERM"):
             runs = [one_run(d, how) for _ in range(args.runs)]
             n = runs[0][0]

@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """How exactly does the countdown end?
 
-Runs the real program under Xvfb (tests/system/desktop.py), types a count
-into the seconds box, chooses 关机, clicks 开始计时 and waits for the
-ScheduleShutdown call the program makes when the box reaches 0.  The
+Runs the real program under Xvfb (tests/system/harness/openbox.py), types
+a count into the seconds box, chooses 关机, clicks 开始计时 and waits for
+the ScheduleShutdown call the program makes when the box reaches 0.  The
 program issues ScheduleShutdown("poweroff", now + 3 s) at that moment, so
 its own zero moment is t/1e6 - 3; the measured count is that minus the
 click time.
@@ -22,7 +22,8 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "system"))
 
-from desktop import Desktop, DesktopError  # noqa: E402
+from harness.openbox import OpenboxDesktop  # noqa: E402
+from harness.processes import DesktopError  # noqa: E402
 
 # (longest count in seconds, allowed error in ms)
 GOALS = [(120, 50.0), (600, 100.0)]
@@ -37,12 +38,12 @@ def goal_for(seconds):
 
 def measure(seconds, binary=None):
     """One run; returns a dict with the measured numbers."""
-    with Desktop(binary=binary) as d:
+    with OpenboxDesktop(binary=binary) as d:
         d.launch()
         d.set_seconds(str(seconds))
         d.click("关机")
         before, after = d.timed_click("开始计时")
-        calls = d.wait_calls("ScheduleShutdown", 1, timeout=seconds * 1.1 + 30)
+        calls = d.logind.wait_calls("ScheduleShutdown", 1, timeout=seconds * 1.1 + 30)
         if not calls:
             if not d.app_running():
                 raise DesktopError("the program exited (status %s) %.1f s after the click\n%s"
@@ -54,7 +55,7 @@ def measure(seconds, binary=None):
             raise DesktopError("unexpected call %r" % (call,))
         zero = call.args[1] / 1e6 - 3.0
         time.sleep(1.0)
-        extra = len(d.calls("ScheduleShutdown")) - 1
+        extra = len(d.logind.calls("ScheduleShutdown")) - 1
         # The release went out at the end of the short xdotool run.
         t0 = after
         return {

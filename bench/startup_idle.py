@@ -2,10 +2,10 @@
 """How fast does the program start, and what does it cost while it waits?
 
 Runs the real program under Xvfb with openbox and a mock logind
-(tests/system/desktop.py), side by side in the same run with the yardsticks
-of bench/bare_window (built here): an empty Qt 6 window, the same with one
-line of Chinese text, and the same with a 30 ms clock label. Each figure is
-printed as a ratio to its yardstick:
+(tests/system/harness/openbox.py), side by side in the same run with the
+yardsticks of bench/bare_window (built here): an empty Qt 6 window, the same
+with one line of Chinese text, and the same with a 30 ms clock label. Each
+figure is printed as a ratio to its yardstick:
 
   * start-up: from starting the process to its first window (the splash)
     being mapped, against the window with one line of Chinese (starts are
@@ -44,7 +44,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.normpath(os.path.join(HERE, ".."))
 sys.path.insert(0, os.path.join(ROOT, "tests", "system"))
 
-from desktop import Desktop, DesktopError  # noqa: E402
+from harness.openbox import OpenboxDesktop  # noqa: E402
+from harness.x11 import MapWatch  # noqa: E402
 
 # Goals, each against its yardstick.
 START_GOAL = 1.05        # × the Chinese window's start
@@ -92,46 +93,14 @@ def memory_kib(pid):
             "uss": fields.get("Private_Clean", 0) + fields.get("Private_Dirty", 0)}
 
 
-class MapWatch:
-    """The display's map and unmap events, from bench/map_watch."""
-
-    def __init__(self, d, binary):
-        self.proc = subprocess.Popen([binary], env=d.env(), stdout=subprocess.PIPE, text=True)
-        if self.proc.stdout.readline().strip() != "ready":
-            raise DesktopError("map_watch did not start")
-        self.events = []  # (time, kind, class, size)
-        import threading
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def _read(self):
-        for line in self.proc.stdout:
-            t, kind, _, cls, size = (line.split() + [""] * 5)[:5]
-            if size == "":  # no class
-                cls, size = "", cls
-            self.events.append((float(t), kind, cls, size))
-
-    def wait(self, what, match, since, limit=30):
-        deadline = time.monotonic() + limit
-        while time.monotonic() < deadline:
-            for event in list(self.events):
-                if event[0] >= since and match(event):
-                    return event[0]
-            time.sleep(0.01)
-        raise DesktopError("no %s" % what)
-
-    def stop(self):
-        self.proc.kill()
-        self.proc.wait()
-
-
 SPLASH = "503x200"
 
 
 def bare_start(d, watch, binary, args=()):
     t0 = time.monotonic()
     d.launch(args=args, wait_window=False, binary=binary)
-    t1 = watch.wait("bare window", lambda e: e[1] == "map" and e[2] == "bare_window", t0)
-    d._kill_group("vesperon", d.app)
+    t1 = watch.wait("bare window", lambda e: e[1] == "map" and e[3] == "bare_window", t0)[0]
+    d.stop_program()
     return t1 - t0
 
 
@@ -139,9 +108,9 @@ def program_start(d, watch):
     t0 = time.monotonic()
     d.launch(wait_window=False)
     # The program's first window is the splash.
-    splash = watch.wait("splash", lambda e: e[1] == "map" and e[2] == "vesperon" and e[3] == SPLASH, t0)
-    gone = watch.wait("hand-over", lambda e: e[1] == "unmap" and e[3] == SPLASH, splash)
-    main = watch.wait("main window", lambda e: e[1] == "map" and e[2] == "vesperon" and e[3] != SPLASH, splash)
+    splash = watch.wait("splash", lambda e: e[1] == "map" and e[3] == "vesperon" and e[4] == SPLASH, t0)[0]
+    gone = watch.wait("hand-over", lambda e: e[1] == "unmap" and e[4] == SPLASH, splash)[0]
+    main = watch.wait("main window", lambda e: e[1] == "map" and e[3] == "vesperon" and e[4] != SPLASH, splash)[0]
     return splash - t0, main - splash, main - gone
 
 
@@ -155,7 +124,7 @@ def waiting_cost(d, program, args, idle):
     c0, w0 = cpu_ns(pid), wakeups(pid)
     time.sleep(idle)
     c1, w1 = cpu_ns(pid), wakeups(pid)
-    d._kill_group("vesperon", d.app)
+    d.stop_program()
     return (c1 - c0) / idle, (w1 - w0) / idle
 
 
@@ -171,7 +140,7 @@ def main(argv=None):
     bare = os.path.join(build, "bare_window")
 
     empty, chinese, splash, follow, gap = [], [], [], [], []
-    with Desktop() as d:
+    with OpenboxDesktop() as d:
         watch = MapWatch(d, os.path.join(build, "map_watch"))
         for run in range(args.runs):
             empty.append(bare_start(d, watch, bare))
@@ -182,7 +151,7 @@ def main(argv=None):
             splash.append(s)
             follow.append(f)
             gap.append(g)
-            d._kill_group("vesperon", d.app)
+            d.stop_program()
             time.sleep(0.3)
         # Memory: side by side.
         d.launch(args=["--label"], wait_window=False, binary=bare)
@@ -192,8 +161,8 @@ def main(argv=None):
         started = memory_kib(d.app.pid), memory_kib(chinese_window.pid)
         time.sleep(SETTLE - STARTED)
         waiting = memory_kib(d.app.pid), memory_kib(chinese_window.pid)
-        d._kill_group("vesperon", d.app)
-        d._kill_group("vesperon", chinese_window)
+        d.stop_program()
+        d.stop_program(chinese_window)
         # Waiting: one at a time, each alone on the desktop.
         clock_cpu, clock_wakeups = waiting_cost(d, bare, ["--clock"], args.idle)
         program_cpu, program_wakeups = waiting_cost(d, None, [], args.idle)

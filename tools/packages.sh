@@ -19,6 +19,10 @@ TEST_PACKAGES=(xvfb xauth xdotool openbox trayer dbus dbus-bin python3-dbusmock 
                kwin-wayland kwin-x11 plasma-workspace plasma-desktop kde-spectacle breeze
                plasma-framework plasma-integration qml-module-org-kde-kirigami2 qtwayland5
                at-spi2-core python3-pyatspi
+               xfce4-session xfwm4 xfce4-panel xfdesktop4 xfce4-notifyd xfce4-settings xfconf
+               ukui-session-manager ukwm ukui-panel ukui-notification-daemon ukui-settings-daemon ukui-themes
+               ukui-window-switch ukui-power-manager ukui-control-center peony qt5-ukui-platformtheme
+               dconf-gsettings-backend dconf-cli libglib2.0-bin
                "${WINDOWS_BUILD_PACKAGES[@]}" wine wine64 fonts-wine locales)
 
 as_root() {

@@ -17,9 +17,11 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import DEFAULT_BIN, MAIN_TITLE, DesktopError, DesktopTestCase  # noqa: E402
+from harness.processes import DesktopError  # noqa: E402
+from harness.program import DEFAULT_BIN, MAIN_TITLE, SPOTS  # noqa: E402
+from harness.testcase import DesktopTestCase  # noqa: E402
+from harness.update_server import UpdateServer  # noqa: E402
 from test_skins import COLOURS, GBK, jpeg, plain_skins  # noqa: E402
-from update_server import UpdateServer  # noqa: E402
 
 VERDICTS = "^(你需要更新|你不需要更新|检查更新失败)$"
 BUTTONS = ["六十秒关机", "30分钟关机", "1小时关机", "2小时关机", "3小时关机", "5小时关机",
@@ -49,8 +51,8 @@ class AccessibilityTest(DesktopTestCase):
         server = self.enterContext(UpdateServer())
         d = self.start_desktop(launch=False, atspi=True)
         d.launch(env={"http_proxy": server.proxy})
-        tree = d._wait_for(lambda: window(d.screen_reader("tree") or [], MAIN_TITLE) and d.screen_reader("tree"),
-                           20, "the main window on the accessibility bus", interval=0.3)
+        tree = d.wait_for(lambda: window(d.atspi.tree() or [], MAIN_TITLE) and d.atspi.tree(),
+                          20, "the main window on the accessibility bus", interval=0.3)
         main = window(tree, MAIN_TITLE)
         self.assertEqual(main["role"], "frame")
         controls = {(n["role"], n["name"]): n for n in nodes([main])}
@@ -65,9 +67,9 @@ class AccessibilityTest(DesktopTestCase):
         self.assertIn("Press", link["actions"])
         self.assertIn("focusable", link["states"])
 
-        d.screen_reader("do", "link", "检查更新", "Press")
+        d.atspi.do("link", "检查更新", "Press")
         verdict = d.wait_window(VERDICTS)
-        tree = d.screen_reader("tree")
+        tree = d.atspi.tree()
         update = window(tree, d.window_name(verdict[0]))
         self.assertIsNotNone(update, [w["name"] for w in tree])
         self.assertEqual(update["role"], "dialog")
@@ -75,9 +77,9 @@ class AccessibilityTest(DesktopTestCase):
         d.key("alt+F4")
         d.wait_no_window(VERDICTS)
 
-        d.screen_reader("do", "menu item", "换肤", "Press")
+        d.atspi.do("menu item", "换肤", "Press")
         d.wait_window("^更换皮肤$")
-        tree = d.screen_reader("tree")
+        tree = d.atspi.tree()
         self.assertEqual(window(tree, "更换皮肤")["role"], "dialog")
         chooser = {(n["role"], n["name"]): n for n in nodes([window(tree, "更换皮肤")])}
         self.assertIn("Press", chooser[("link", "想要自定义皮肤的点这里。")]["actions"])
@@ -89,12 +91,12 @@ class AccessibilityTest(DesktopTestCase):
         # action), they do nothing.
         for role, name in (("menu item", "关于"), ("push button", "1小时关机"), ("link", "检查更新")):
             try:
-                d.screen_reader("do", role, name, "Press")
+                d.atspi.do(role, name, "Press")
             except DesktopError as e:
                 self.assertIn("has no action", str(e))
         self.settle(1.0)
         self.assertEqual(d.search("^(关于|你需要更新|你不需要更新|检查更新失败)$"), [])
-        self.assertEqual(d.all_calls(), [])
+        self.assertEqual(d.logind.all_calls(), [])
         self.assertRunning()
 
 
@@ -132,13 +134,15 @@ class HiDpiTest(DesktopTestCase):
 
     def test_splash_is_drawn_at_2x(self):
         """At a scale factor of 2 the splash shows its picture drawn at 2x,
-        not the 1x one doubled."""
+        not the 1x one doubled; the main window is centred with its frame,
+        and a message box shows its icon drawn at 2x, not Qt's 32 px one
+        enlarged."""
         pictures = os.path.join(os.path.dirname(os.environ.get("VESPERON_BIN", DEFAULT_BIN)), "pictures")
         d = self.start_desktop(launch=False)
         d.launch(wait_window=False, env={"QT_SCALE_FACTOR": "2"})
-        splash = d._wait_for(lambda: [w for w in d.search("", by="--classname")
-                                      if (d.geometry(w) or {}).get("WIDTH") == 1006],
-                             20, "the splash at 2x", interval=0.02)[0]
+        splash = d.wait_for(lambda: [w for w in d.search("", by="--classname")
+                                     if (d.geometry(w) or {}).get("WIDTH") == 1006],
+                            20, "the splash at 2x", interval=0.02)[0]
         g = d.geometry(splash)
         shot = d.screenshot(os.path.join(d.tmp, "splash.png"))
         self.save_shot("hidpi-splash.png", window=splash)
@@ -159,6 +163,30 @@ class HiDpiTest(DesktopTestCase):
         self.assertLess(to_twice, 0.02, "%.1f %% of the pixels differ from the 2x picture" % (to_twice * 100))
         self.assertGreater(to_doubled, 0.05, "the splash looks like the 1x picture doubled")
 
+        # The main window, centred with its frame (openbox's frame is in the
+        # screen's own pixels).
+        d.find_main_window()
+        g = d.geometry(d.main_window)
+        left, right, top, bottom = d.frame_extents(d.main_window)
+        centre = (g["X"] - left + (left + g["WIDTH"] + right) / 2, g["Y"] - top + (top + g["HEIGHT"] + bottom) / 2)
+        self.assertLessEqual(abs(centre[0] - 512), 3, "not centred across: %s %s" % (g, (left, right, top, bottom)))
+        self.assertLessEqual(abs(centre[1] - 384), 3, "not centred up and down: %s %s" % (g, (left, right, top, bottom)))
+
+        # A message box's icon, the program's own at 2x.
+        ox, oy = g["X"], g["Y"] + g["HEIGHT"] - 2 * 278  # the client area under the menu bar, at 2x
+        d.click_at(ox + 2 * SPOTS["说明"][0], oy + 2 * SPOTS["说明"][1])
+        box = d.wait_window("^说明$")[0]
+        shot = d.screenshot(os.path.join(d.tmp, "box.png"), window=box)
+        self.save_shot("hidpi-box.png", window=box)
+        icon = self._crop(os.path.join(pictures, "box-information@2x.png"), 0, 0, 64, 64, "icon")
+        flat = os.path.join(d.tmp, "icon-flat.png")
+        subprocess.run(["convert", icon, "-background", "rgb%s" % (d.pixel(4, 4, shot),), "-flatten", flat],
+                       check=True, timeout=60)
+        found = subprocess.run(["compare", "-metric", "RMSE", "-subimage-search", shot, flat, "null:"],
+                               capture_output=True, text=True, timeout=120).stderr
+        distance = float(re.search(r"\(([\d.e+-]+)\)", found).group(1))
+        self.assertLess(distance, 0.05, "the box shows no icon drawn at 2x: %s" % found)
+
     def test_skin_at_2x_and_a_picture_of_ones_own(self):
         """At a scale factor of 2 a skin shows its 2x picture; a picture of
         the user's own put in place of the 1x one (newer than the 2x one)
@@ -178,7 +206,7 @@ class HiDpiTest(DesktopTestCase):
         scaled = {"QT_SCALE_FACTOR": "2"}
         d.launch(binary=program, cwd=work, env=scaled)
         self.assertAlmostColour(self._picture_pixel(), (200, 200, 30))
-        d._kill_group("vesperon", d.app)
+        d.stop_program()
         os.utime(os.path.join(folder, "大海.jpg".encode()))  # the user's own, put there now
         d.launch(binary=program, cwd=work, env=scaled)
         self.assertAlmostColour(self._picture_pixel(), COLOURS["大海"])

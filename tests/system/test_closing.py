@@ -17,7 +17,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import DesktopTestCase  # noqa: E402
+from harness.testcase import DesktopTestCase  # noqa: E402
 
 QUESTION_TITLE = "是否要立即关机"
 ERROR_TITLE = "^错误$"
@@ -90,7 +90,7 @@ class ClosingTest(DesktopTestCase):
     def test_alt_f4(self):
         """Alt+F4: the window shrinks towards its top-left corner, then exit 0."""
         d = self.start_desktop(tray=True)
-        d._wait_for(d.docked_icons, 20, "the icon to dock")
+        d.wait_for(d.docked_icons, 20, "the icon to dock")
         d.activate(d.main_window)
 
         def request():
@@ -135,7 +135,7 @@ class ClosingTest(DesktopTestCase):
     def test_sigterm_while_hidden(self):
         """Hidden in the tray: the icon goes at once, the program ends on time."""
         d = self.start_desktop(tray=True)
-        d._wait_for(d.docked_icons, 20, "the icon to dock")
+        d.wait_for(d.docked_icons, 20, "the icon to dock")
         n = self._ticks(d)
         d.click("最小化到任务栏")
         box = d.wait_window("^最小化！$")
@@ -143,7 +143,7 @@ class ClosingTest(DesktopTestCase):
         d.key("Return")
         d.wait_no_window("^最小化！$")
         t0 = d.signal(signal.SIGTERM)
-        d._wait_for(lambda: not d.docked_icons() or not d.app_running(), 5, "the icon to go")
+        d.wait_for(lambda: not d.docked_icons() or not d.app_running(), 5, "the icon to go")
         self.assertLess(time.time() - t0, n * 0.030, "the icon went only at the end")
         rc, t1 = d.wait_exit(10)
         self.assertEqual(rc, 0)
@@ -165,7 +165,7 @@ class ClosingTest(DesktopTestCase):
         """A modal question open: it ends with the program and answers nothing."""
         d = self._sigterm_with_window_open("立刻关机", QUESTION_TITLE)
         self.settle(0.5)
-        self.assertEqual(d.all_calls(), [], "the closed question answered Yes")
+        self.assertEqual(d.logind.all_calls(), [], "the closed question answered Yes")
 
     def test_sigterm_while_error_notice_open(self):
         """A "错误" notice open: the program still ends by itself."""
@@ -175,7 +175,7 @@ class ClosingTest(DesktopTestCase):
         """Closing during a countdown issues nothing; a preset stays scheduled."""
         d = self.start_desktop()
         d.click("1小时关机")
-        d.wait_calls("ScheduleShutdown", 1)
+        d.logind.wait_calls("ScheduleShutdown", 1)
         d.set_seconds("3")
         d.click("关机")
         d.click("开始计时")
@@ -184,9 +184,9 @@ class ClosingTest(DesktopTestCase):
         rc, _ = d.wait_exit(10)
         self.assertEqual(rc, 0)
         time.sleep(3.5)  # past the moment the count would have ended
-        self.assertEqual(len(d.calls("ScheduleShutdown")), 1, d.describe())
-        self.assertEqual(d.calls("CancelScheduledShutdown"), [])
-        self.assertEqual(d.scheduled_shutdown()[0], "poweroff")
+        self.assertEqual(len(d.logind.calls("ScheduleShutdown")), 1, d.describe())
+        self.assertEqual(d.logind.calls("CancelScheduledShutdown"), [])
+        self.assertEqual(d.logind.scheduled_shutdown()[0], "poweroff")
 
 
 if __name__ == "__main__":

@@ -14,7 +14,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import DesktopTestCase, window_is_modal  # noqa: E402
+from harness.testcase import DesktopTestCase  # noqa: E402
 
 ERROR_TITLE = "^错误$"
 
@@ -33,7 +33,7 @@ class CountdownTest(DesktopTestCase):
             d.click(option)
             self.save_shot("%s-ready.png" % self._testMethodName, window=d.main_window)
             t0 = d.click("开始计时")
-        calls = d.wait_calls("ScheduleShutdown", 1, timeout=seconds + 15)
+        calls = d.logind.wait_calls("ScheduleShutdown", 1, timeout=seconds + 15)
         self.assertEqual(len(calls), 1, "no ScheduleShutdown after the countdown\n"
                          + d.describe())
         call = calls[0]
@@ -46,9 +46,9 @@ class CountdownTest(DesktopTestCase):
         self.assertSchedule(call, kind, call.time + 3, 1.0, low=1.0)
         # Exactly once: nothing more in the next two seconds.
         time.sleep(2.0)
-        self.assertEqual(len(d.calls("ScheduleShutdown")), 1, d.describe())
-        self.assertEqual(d.calls("CancelScheduledShutdown"), [])
-        wire = d.wire_calls("ScheduleShutdown")
+        self.assertEqual(len(d.logind.calls("ScheduleShutdown")), 1, d.describe())
+        self.assertEqual(d.logind.calls("CancelScheduledShutdown"), [])
+        wire = d.monitor.wire_calls("ScheduleShutdown")
         self.assertEqual(wire, [[("string", kind), ("uint64", str(call.args[1]))]])
         self.save_shot("%s-done.png" % self._testMethodName, window=d.main_window)
         self.assertRunning()
@@ -68,7 +68,7 @@ class CountdownTest(DesktopTestCase):
         """3 seconds, 重启: ScheduleShutdown("reboot", now + 3) after 3 s,
         and the desktop told when, to the second, as a critical notice."""
         d, call = self._countdown("重启", "reboot", notifications=True)
-        notices = d.notices()
+        notices = d.notifications.notices()
         self.assertEqual(len(notices), 1, notices)
         when = time.strftime("%H:%M:%S", time.localtime(call.args[1] // 10**6))
         self.assertEqual(notices[0].args[4], "将于 %s 重启" % when)
@@ -100,13 +100,13 @@ class CountdownTest(DesktopTestCase):
         d.app.send_signal(signal.SIGSTOP)
         time.sleep(5.0)
         d.app.send_signal(signal.SIGCONT)
-        calls = d.wait_calls("ScheduleShutdown", 1, timeout=15)
+        calls = d.logind.wait_calls("ScheduleShutdown", 1, timeout=15)
         self.assertEqual(len(calls), 1, d.describe())
         waited = calls[0].time - t0
         self.assertGreaterEqual(waited, 7.5)
         self.assertLessEqual(waited, 9.5, "the call came %.3f s after the click" % waited)
         time.sleep(2.0)
-        self.assertEqual(len(d.calls("ScheduleShutdown")), 1, d.describe())
+        self.assertEqual(len(d.logind.calls("ScheduleShutdown")), 1, d.describe())
         self.assertRunning()
 
     def test_no_mode_chosen(self):
@@ -116,14 +116,14 @@ class CountdownTest(DesktopTestCase):
         d.click("开始计时")
         wins = d.wait_window(ERROR_TITLE)
         self.assertEqual(len(wins), 1, wins)
-        self.assertTrue(window_is_modal(d, wins[0]), "the message is not modal")
+        self.assertTrue(d.window_is_modal(wins[0]), "the message is not modal")
         self.save_shot("no-mode.png")
         d.activate(wins[0])
         d.key("Return")
         d.wait_no_window(ERROR_TITLE)
         # No countdown was started: a one-second count would have ended by now.
         time.sleep(3.0)
-        self.assertEqual(d.all_calls(), [], d.describe())
+        self.assertEqual(d.logind.all_calls(), [], d.describe())
         self.assertRunning()
 
 

@@ -13,6 +13,7 @@ What is checked comes from the compositor's own view of the windows
 
 import json
 import os
+import signal
 import subprocess
 import sys
 import time
@@ -20,11 +21,16 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import MAIN_TITLE, DesktopError, DesktopTestCase, SNI_WATCHER  # noqa: E402
-from full_desktops import APPINDICATOR, GnomeDesktop, PlasmaDesktop  # noqa: E402
-from update_server import UpdateServer  # noqa: E402
-
-import dbus  # noqa: E402
+from harness.buses import SNI_WATCHER, activate_item, tray_items  # noqa: E402
+from harness.gnome import APPINDICATOR, GnomeDesktop  # noqa: E402
+from harness.plasma import PlasmaDesktop  # noqa: E402
+from harness.processes import DesktopError  # noqa: E402
+from harness.program import MAIN_TITLE  # noqa: E402
+from harness.testcase import DesktopTestCase  # noqa: E402
+from harness.ukui import UkuiDesktop  # noqa: E402
+from harness.update_server import UpdateServer  # noqa: E402
+from harness.x11 import MapWatch  # noqa: E402
+from harness.xfce import XfceDesktop  # noqa: E402
 
 SPLASH_SIZE = (503, 200)
 CLIENT_SIZE = (246, 298)   # the main window below its title bar, menu bar included
@@ -43,6 +49,8 @@ class FullDesktopCase(DesktopTestCase):
         d = self.desktop
         path = os.path.join(d.tmp, name)
 
+        last = {}
+
         def drawn():
             d.screenshot(path)
             if window is None:
@@ -50,19 +58,34 @@ class FullDesktopCase(DesktopTestCase):
             crop = "%dx%d+%d+%d" % (window["width"], window["height"], window["x"], window["y"])
             colours = subprocess.run(["convert", path, "-crop", crop, "+repage", "-format", "%k", "info:"],
                                      capture_output=True, text=True, timeout=60, check=True).stdout
-            return int(colours.strip() or 0) > 16
-        d._wait_for(drawn, 20, "%s drawn" % name, interval=0.1)
+            if int(colours.strip() or 0) <= 16:
+                return False
+            # Settled: no more than the clock's line changed since the last
+            # look (a compositor may still be fading the window in).
+            cropped = path + ".crop.png"
+            subprocess.run(["convert", path, "-crop", crop, "+repage", cropped], timeout=60, check=True)
+            with open(cropped, "rb") as f:
+                before, last["crop"] = last.get("crop"), f.read()
+            if before is None:
+                return False
+            with open(cropped + ".before.png", "wb") as f:
+                f.write(before)
+            out = subprocess.run(["compare", "-metric", "AE", "-fuzz", "8%", cropped + ".before.png", cropped,
+                                  "null:"], capture_output=True, text=True, timeout=60)
+            changed = float((out.stderr.split() or ["inf"])[0])
+            return changed <= 0.03 * window["width"] * window["height"]
+        d.wait_for(drawn, 20, "%s drawn" % name, interval=0.1)
         folder = d.shots_dir()
         if folder:
             import shutil
             shutil.copy(path, os.path.join(folder, name))
         return path
 
-    def assertCentred(self, w, area, what):
+    def assertCentred(self, w, area, what, scale=1):
         cx, cy = w["x"] + w["width"] / 2, w["y"] + w["height"] / 2
         ax, ay = area[0] + area[2] / 2, area[1] + area[3] / 2
-        self.assertLessEqual(abs(cx - ax), TOLERANCE, "%s not centred: %s in %s" % (what, w, area))
-        self.assertLessEqual(abs(cy - ay), TOLERANCE, "%s not centred: %s in %s" % (what, w, area))
+        self.assertLessEqual(abs(cx - ax), TOLERANCE * scale, "%s not centred: %s in %s" % (what, w, area))
+        self.assertLessEqual(abs(cy - ay), TOLERANCE * scale, "%s not centred: %s in %s" % (what, w, area))
 
     def assertOver(self, box, window, what):
         """A box over its window: centred on it across, inside it up and down."""
@@ -84,8 +107,8 @@ class FullDesktopCase(DesktopTestCase):
         follows shows centred, not minimised with it. Returns the notice."""
         d.click("最小化到任务栏")
         notice = d.wait_focus("最小化！")
-        d._wait_for(lambda: not d.window(MAIN_TITLE, showing=True), 10,
-                    "the main window to leave the screen")
+        d.wait_for(lambda: not d.window(MAIN_TITLE, showing=True), 10,
+                   "the main window to leave the screen")
         main = d.window(MAIN_TITLE)
         if tray:
             self.assertIsNone(main, "hidden, so no longer managed")
@@ -94,20 +117,6 @@ class FullDesktopCase(DesktopTestCase):
         self.assertFalse(notice["minimized"], notice)
         self.assertCentred(notice, area, "the notice")
         return notice
-
-    def sni_items(self):
-        d = self.desktop
-        obj = d._session.get_object(SNI_WATCHER, "/StatusNotifierWatcher")
-        return [str(i) for i in dbus.Interface(obj, dbus.PROPERTIES_IFACE).Get(
-            SNI_WATCHER, "RegisteredStatusNotifierItems")]
-
-    def activate_item(self, item):
-        """One click on the tray icon, as the tray host passes it on."""
-        d = self.desktop
-        # "service/path" (KDE's watcher) or "service@/path" (GNOME's AppIndicator).
-        service, path = item.split("@", 1) if "@" in item else (item.partition("/")[0], "/" + item.partition("/")[2])
-        obj = d._session.get_object(service, path if path != "/" else "/StatusNotifierItem")
-        dbus.Interface(obj, "org.kde.StatusNotifierItem").Activate(dbus.Int32(0), dbus.Int32(0))
 
 
 class GnomeTest(FullDesktopCase):
@@ -120,9 +129,9 @@ class GnomeTest(FullDesktopCase):
         d.launch(wait_window=False, env={"http_proxy": server.proxy})
 
         # The splash: above the other windows and off the task bar, centred.
-        splash = d._wait_for(lambda: [w for w in d.windows()
-                                      if (w["width"], w["height"]) == SPLASH_SIZE and w["showing"]],
-                             20, "the splash", interval=0.05)[0]
+        splash = d.wait_for(lambda: [w for w in d.windows()
+                                     if (w["width"], w["height"]) == SPLASH_SIZE and w["showing"]],
+                            20, "the splash", interval=0.05)[0]
         self.assertEqual(splash["client"], 1, splash)
         self.assertTrue(splash["above"], splash)
         self.assertTrue(splash["skip_taskbar"], splash)
@@ -147,13 +156,13 @@ class GnomeTest(FullDesktopCase):
                 if title == "更换皮肤":
                     self.shot("gnome-chooser.png", w)
                 d.close_window(title)
-                d._wait_for(lambda: not d.window(title), 10, "%s to close" % title)
+                d.wait_for(lambda: not d.window(title), 10, "%s to close" % title)
                 d.wait_focus(MAIN_TITLE)
             d.click("说明")
             box = d.wait_focus("说明")
             self.assertOver(box, d.window(MAIN_TITLE), "the box")
             d.key("Return")
-            d._wait_for(lambda: not d.window("说明"), 10, "the box to close")
+            d.wait_for(lambda: not d.window("说明"), 10, "the box to close")
 
         # 最小化到任务栏: the window leaves the screen, the notice shows.
         notice = self.minimise(d, tray, area)
@@ -161,13 +170,13 @@ class GnomeTest(FullDesktopCase):
             self.assertFalse(d.window(MAIN_TITLE)["skip_taskbar"])
         self.shot("gnome-minimised%s.png" % ("" if tray else "-no-tray"), notice)
         d.key("Return")
-        d._wait_for(lambda: not d.window("最小化！"), 10, "the notice to close")
+        d.wait_for(lambda: not d.window("最小化！"), 10, "the notice to close")
 
         # And back: one click on the tray icon, or Alt+Tab.
         if tray:
-            items = self.sni_items()
+            items = tray_items(d.session_bus)
             self.assertEqual(len(items), 1, items)
-            self.activate_item(items[0])
+            activate_item(d.session_bus, items[0])
         else:
             d.compositor_key("alt+Tab")
         main = d.wait_focus(MAIN_TITLE)
@@ -178,17 +187,18 @@ class GnomeTest(FullDesktopCase):
             # A preset, then its cancel: the shell shows the notices, one
             # in place of the other.
             d.click("30分钟关机")
-            when = d._wait_for(lambda: d.scheduled_shutdown()[0] and d.scheduled_shutdown()[1], 10,
-                               "the shutdown to be scheduled")
+            when = d.wait_for(lambda: d.logind.scheduled_shutdown()[0] and d.logind.scheduled_shutdown()[1],
+                              10, "the shutdown to be scheduled")
             text = "将于 %s 关机" % time.strftime("%H:%M", time.localtime(when // 10**6))
-            d._wait_for(lambda: self.gnome_notices(d) == [["关机工具", text]], 10,
-                        "the shell to show %r: %s" % (text, self.gnome_notices(d)))
+            d.wait_for(lambda: self.gnome_notices(d) == [["关机工具", text]], 10,
+                       "the shell to show %r: %s" % (text, self.gnome_notices(d)))
             self.shot("gnome-notice.png")
             d.click("取消快捷按钮关机")
             cancelled = "原定于 %s 的关机已取消" % time.strftime("%H:%M", time.localtime(when // 10**6))
-            d._wait_for(lambda: self.gnome_notices(d) == [["关机工具", cancelled]], 10,
-                        "the shell to show %r: %s" % (cancelled, self.gnome_notices(d)))
+            d.wait_for(lambda: self.gnome_notices(d) == [["关机工具", cancelled]], 10,
+                       "the shell to show %r: %s" % (cancelled, self.gnome_notices(d)))
             self.assertNotIn("no desktop notification", d.stderr_text())
+            d.wait_for(lambda: not d.notice_windows(), 60, "the notice to go")
 
         # The close box: the window shrinks, the program ends with status 0.
         main = d.window(MAIN_TITLE)
@@ -206,7 +216,7 @@ class GnomeTest(FullDesktopCase):
         for attempt in range(3):
             t0 = d.click_at(main["x"] + main["width"] - 19, main["y"] + 18)
             try:
-                d._wait_for(shrinking, 5, "the window to shrink", interval=0.02)
+                d.wait_for(shrinking, 5, "the window to shrink", interval=0.02)
                 break
             except DesktopError:
                 if attempt == 2:
@@ -234,10 +244,10 @@ class GnomeTest(FullDesktopCase):
 
     def test_gnome_with_and_without_appindicator(self):
         d = self.start(GnomeDesktop, appindicator=True)
-        d._wait_for(lambda: d._session.name_has_owner(SNI_WATCHER), 20, "the AppIndicator tray")
+        d.wait_for(lambda: d.session_bus.name_has_owner(SNI_WATCHER), 20, "the AppIndicator tray")
         self.run_walk(d, tray=True)
         d.set_extension(APPINDICATOR, False)
-        d._wait_for(lambda: not d._session.name_has_owner(SNI_WATCHER), 20, "no tray")
+        d.wait_for(lambda: not d.session_bus.name_has_owner(SNI_WATCHER), 20, "no tray")
         self.run_walk(d, tray=False)
 
 
@@ -258,9 +268,9 @@ class PlasmaTest(FullDesktopCase):
         server.reply("4.5.0")
         d.launch(wait_window=False, env={"http_proxy": server.proxy})
 
-        splash = d._wait_for(lambda: [w for w in d.windows()
-                                      if (w["width"], w["height"]) == SPLASH_SIZE and w["showing"]],
-                             20, "the splash", interval=0.05)[0]
+        splash = d.wait_for(lambda: [w for w in d.windows()
+                                     if (w["width"], w["height"]) == SPLASH_SIZE and w["showing"]],
+                            20, "the splash", interval=0.05)[0]
         area = d.work_area()
         self.assertEqual(splash["client"], 1, splash)
         self.assertTrue(splash["above"], splash)
@@ -280,24 +290,24 @@ class PlasmaTest(FullDesktopCase):
             self.assertKWinFramed(w, title)
             self.assertCentred(w, area, title)
             d.close_window(title)
-            d._wait_for(lambda: not d.window(title), 10, "%s to close" % title)
+            d.wait_for(lambda: not d.window(title), 10, "%s to close" % title)
             d.wait_focus(MAIN_TITLE)
         d.click("说明")
         box = d.wait_focus("说明")
         self.assertOver(box, d.window(MAIN_TITLE), "the box")
         d.key("Return")
-        d._wait_for(lambda: not d.window("说明"), 10, "the box to close")
+        d.wait_for(lambda: not d.window("说明"), 10, "the box to close")
         d.wait_focus(MAIN_TITLE)
 
         notice = self.minimise(d, tray, area)
         self.shot("%s-minimised.png" % name, notice)
         d.key("Return")
-        d._wait_for(lambda: not d.window("最小化！"), 10, "the notice to close")
+        d.wait_for(lambda: not d.window("最小化！"), 10, "the notice to close")
 
         if tray:
-            items = self.sni_items()
+            items = tray_items(d.session_bus)
             self.assertEqual(len(items), 1, items)
-            self.activate_item(items[0])
+            activate_item(d.session_bus, items[0])
         else:
             d.activate(MAIN_TITLE)
         main = d.wait_focus(MAIN_TITLE)
@@ -306,9 +316,9 @@ class PlasmaTest(FullDesktopCase):
 
         # A preset: plasmashell's notification server takes the notice.
         d.click("30分钟关机")
-        d._wait_for(lambda: d.scheduled_shutdown()[0], 10, "the shutdown to be scheduled")
+        d.wait_for(lambda: d.logind.scheduled_shutdown()[0], 10, "the shutdown to be scheduled")
         d.click("取消快捷按钮关机")
-        d._wait_for(lambda: not d.scheduled_shutdown()[0], 10, "the shutdown to be cancelled")
+        d.wait_for(lambda: not d.logind.scheduled_shutdown()[0], 10, "the shutdown to be cancelled")
         self.settle(1.0)
         self.assertNotIn("no desktop notification", d.stderr_text())
 
@@ -341,6 +351,115 @@ class PlasmaTest(FullDesktopCase):
         """KWin on X11 with plasmashell's panel and tray."""
         d = self.start(PlasmaDesktop, wayland=False, shell=True)
         self.run_walk(d, tray=True, name="plasma-x11")
+
+
+class X11SessionTest(FullDesktopCase):
+    """UKUI and Xfce on X11, each walked at its own scale of 1, then of 2:
+    what they tell of the windows is the window manager's (xprop)."""
+
+    def walk(self, d, name, scale):
+        d.scale = scale
+        if scale > 1:
+            d.set_scale(scale)
+        area = d.work_area()
+        watch = MapWatch(d)
+        self.addCleanup(watch.stop)
+        t0 = time.monotonic()
+        d.launch(wait_window=False)
+
+        # The splash, held while it is looked at (it shows for a second):
+        # above the other windows, off the task bar, no frame, centred.
+        size = "%dx%d" % (SPLASH_SIZE[0] * scale, SPLASH_SIZE[1] * scale)
+        shown = watch.wait("the splash at %dx" % scale,
+                           lambda e: e[1] == "map" and e[3] == "vesperon" and e[4] == size, t0)
+        d.signal(signal.SIGSTOP)
+        try:
+            splash = d.wait_for(lambda: [w for w, g in d.shown_windows("--classname", "vesperon")
+                                         if "%dx%d" % (g["WIDTH"], g["HEIGHT"]) == size], 10, "the splash")[0]
+            d.wait_for(lambda: "ABOVE" in d.net_wm_state(splash), 10, "the splash above the others")
+            self.assertIn("SKIP_TASKBAR", d.net_wm_state(splash))
+            self.assertFalse(d.outer(splash)["framed"])
+            self.assertCentred(d.outer(splash), area, "the splash", scale)
+        finally:
+            d.signal(signal.SIGCONT)
+
+        # The main window: the window manager's frame, centred with it.
+        watch.wait("the splash gone", lambda e: e[1] == "unmap" and e[2] == shown[2], shown[0])
+        d.find_main_window()
+        main = d.outer(d.main_window)
+        self.assertTrue(main["framed"], main)
+        self.assertCentred(main, area, "the main window", scale)
+        self.shot("%s-main%s.png" % (name, "" if scale == 1 else "-2x"), main)
+
+        # The chooser stays in front of a click on the main window it disables.
+        d.click("换肤")
+        chooser = d.wait_window("^更换皮肤$")[0]
+        d.click_at(main["x"] + 20 * scale, main["y"] + main["height"] - 12 * scale)
+        self.settle(1.0)
+        d.wait_for(lambda: (lambda s: chooser in s and s.index(chooser) > s.index(d.main_window))(d.stacking()),
+                   10, "the chooser in front of the main window: %s" % d.stacking())
+        # Closed with Alt+F4: ukwm lets the first one after a click on the
+        # disabled main window go to that window (which does nothing).
+        for attempt in range(3):
+            d.activate(chooser)
+            d.key("alt+F4")
+            try:
+                d.wait_for(lambda: not d.search("^更换皮肤$") and (self.settle(0.5) or not d.search("^更换皮肤$")),
+                           5, "the chooser to close")
+                break
+            except DesktopError:
+                if attempt == 2:
+                    raise
+
+        if scale == 1:
+            # A preset's notice, from the desktop's own notification server.
+            d.click("30分钟关机")
+            d.wait_for(lambda: d.logind.scheduled_shutdown()[0], 10, "the shutdown to be scheduled")
+            notice = d.wait_for(d.notice_windows, 20, "the desktop's notice")[0]
+            self.shot("%s-notice.png" % name, d.outer(notice))
+            d.click("取消快捷按钮关机")
+            d.wait_for(lambda: not d.logind.scheduled_shutdown()[0], 10, "the shutdown to be cancelled")
+            self.assertNotIn("no desktop notification", d.stderr_text())
+            d.wait_for(lambda: not d.notice_windows(), 60, "the notice to go")
+            # 最小化到任务栏, and one click on the tray icon brings it back.
+            d.click("最小化到任务栏")
+            box = d.wait_window("^最小化！$")[0]
+            d.activate(box)
+            d.key("Return")
+            d.wait_for(lambda: not d.search(MAIN_TITLE), 10, "the main window hidden")
+            items = d.wait_for(lambda: tray_items(d.session_bus), 10, "the program's tray item")
+            self.assertEqual(len(items), 1, items)
+            activate_item(d.session_bus, items[0])
+            d.wait_for(lambda: d.search(MAIN_TITLE), 30, "the main window back")
+
+        # The close box: the animation, and status 0.
+        d.activate(d.main_window)
+        t0 = time.time()
+        d.key("alt+F4")
+        rc, t1 = d.wait_exit(10)
+        self.assertEqual(rc, 0, d.describe())
+        self.assertGreater(t1 - t0, 0.6, "ended before the animation could run")
+
+    def run_walk(self, d, name, scale):
+        try:
+            self.walk(d, name, scale)
+        except BaseException:
+            d.screenshot(os.path.join(d.tmp, "failed.png"))
+            raise
+
+    def test_xfce_session(self):
+        """Xfce 4.18, at its Window Scaling of 1, then of 2 (set while it runs)."""
+        d = self.start(XfceDesktop)
+        self.run_walk(d, "xfce", 1)
+        self.run_walk(d, "xfce", 2)
+
+    def test_ukui_session(self):
+        """UKUI 3.0 at a scale of 1, then in a session at a scale of 2."""
+        first = self.start(UkuiDesktop)
+        self.run_walk(first, "ukui", 1)
+        self.no_sanitizer_reports(first)
+        first.stop()
+        self.run_walk(self.start(UkuiDesktop, scale=2), "ukui", 2)
 
 
 if __name__ == "__main__":

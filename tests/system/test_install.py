@@ -30,7 +30,7 @@ import xml.etree.ElementTree as ET
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import DesktopTestCase  # noqa: E402
+from harness.testcase import DesktopTestCase  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE_DIR = os.path.normpath(os.path.join(HERE, "..", ".."))

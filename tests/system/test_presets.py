@@ -17,8 +17,10 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import (LOGIN1_NAME, NOTHING_SCHEDULED, PRESETS, REAL_LOGIND, DesktopError,  # noqa: E402
-                     DesktopTestCase, busy, window_is_modal)
+from harness.buses import LOGIN1_NAME, NOTHING_SCHEDULED, REAL_LOGIND  # noqa: E402
+from harness.processes import DesktopError  # noqa: E402
+from harness.program import PRESETS  # noqa: E402
+from harness.testcase import DesktopTestCase, busy  # noqa: E402
 
 CONFIRM_TITLE = "是否要立即关机"      # the full title ends in "！？"
 ERROR_TITLE = "^错误$"
@@ -49,16 +51,16 @@ class PresetTest(DesktopTestCase):
         for n, (control, caption, seconds) in enumerate(PRESETS, 1):
             with self.subTest(button=caption):
                 t0 = d.click(control)
-                calls = d.wait_calls("ScheduleShutdown", n)
+                calls = d.logind.wait_calls("ScheduleShutdown", n)
                 self.settle(0.5)
-                calls = d.calls("ScheduleShutdown")
+                calls = d.logind.calls("ScheduleShutdown")
                 self.assertEqual(len(calls), n, "%s: calls so far %s\n%s"
                                  % (caption, calls, d.describe()))
                 self.assertSchedule(calls[-1], "poweroff", t0 + seconds, 1.5)
-        self.assertEqual(d.calls("CancelScheduledShutdown"), [])
+        self.assertEqual(d.logind.calls("CancelScheduledShutdown"), [])
 
         # What went on the wire: a string and an unsigned 64-bit integer.
-        wire = d.wire_calls("ScheduleShutdown")
+        wire = d.monitor.wire_calls("ScheduleShutdown")
         self.assertEqual(len(wire), len(PRESETS), wire)
         for args in wire:
             self.assertEqual([typ for typ, _ in args], ["string", "uint64"], args)
@@ -71,38 +73,42 @@ class PresetTest(DesktopTestCase):
         the first."""
         d = self.start_desktop(notifications=True)
         t1 = d.click("1小时关机")
-        d.wait_calls("ScheduleShutdown", 1)
-        notices = d.wait_notices(1)
+        d.logind.wait_calls("ScheduleShutdown", 1)
+        notices = d.notifications.wait(1)
         time.sleep(1.2)     # far enough apart to tell the two times apart
-        self.assertEqual(len(d.notices()), 1, "one click, one notice: %s" % d.notices())
+        self.assertEqual(len(d.notifications.notices()), 1,
+                         "one click, one notice: %s" % d.notifications.notices())
         t2 = d.click("1小时关机")
-        d.wait_calls("ScheduleShutdown", 2)
+        d.logind.wait_calls("ScheduleShutdown", 2)
         self.settle()
-        calls = d.calls("ScheduleShutdown")
+        calls = d.logind.calls("ScheduleShutdown")
         self.assertEqual(len(calls), 2, calls)
         self.assertSchedule(calls[0], "poweroff", t1 + 3600, 1.0)
         self.assertSchedule(calls[1], "poweroff", t2 + 3600, 1.0)
 
-        notices = d.notices()
+        notices = d.notifications.notices()
         self.assertEqual(len(notices), 2, notices)
         for call, notice in zip(calls, notices):
             self.assertNotice(notice, "将于 %s 关机" % local_time(call.args[1], "%H:%M"), urgency=1)
         self.assertEqual(notices[0].args[1], 0, "the first notice replaces nothing")
         self.assertEqual(notices[1].args[1], 1, "the second does not replace the first")
-        self.assertEqual(d.notices("CloseNotification"), [])
+        self.assertEqual(d.notifications.notices("CloseNotification"), [])
         self.assertRunning()
 
     def assertNotice(self, notice, body, urgency):
         """Notify(app_name, replaces_id, app_icon, summary, body, actions,
         hints, expire_timeout) with the program's name and icon."""
         app_name, _, icon, summary, text, actions, hints, timeout = notice.args
-        self.assertEqual((app_name, icon, summary), ("关机工具", "vesperon", "关机工具"), notice.args[:4])
+        self.assertEqual((app_name, summary), ("关机工具", "关机工具"), notice.args[:4])
         self.assertEqual(text, body)
         self.assertEqual(actions, [])
         self.assertEqual(hints.get("urgency"), urgency, hints.keys())
         self.assertEqual(hints.get("desktop-entry"), "vesperon")
         # Run from the build folder, the icon theme has no "vesperon": the
-        # picture goes with the notice (64 x 64 RGBA).
+        # picture goes with the notice (64 x 64 RGBA), and the icon is named
+        # by a picture file of it, for a server that shows no image-data.
+        self.assertEqual(os.path.basename(icon), "icon-64.png", icon)
+        self.assertTrue(os.path.isfile(icon), icon)
         self.assertEqual(hints["image-data"][:6], [64, 64, 256, True, 8, 4])
         self.assertEqual(len(hints["image-data"][6]), 64 * 256)
         self.assertEqual(timeout, -1)
@@ -113,18 +119,18 @@ class PresetTest(DesktopTestCase):
         and told nothing when there was nothing to cancel."""
         d = self.start_desktop(notifications=True)
         d.click("六十秒关机")
-        calls = d.wait_calls("ScheduleShutdown", 1)
+        calls = d.logind.wait_calls("ScheduleShutdown", 1)
         self.assertEqual(len(calls), 1)
         when = local_time(calls[0].args[1], "%H:%M:%S")
-        d.wait_notices(1)
+        d.notifications.wait(1)
         d.click("取消快捷按钮关机")
-        d.wait_calls("CancelScheduledShutdown", 1)
-        d.wait_notices(2)
+        d.logind.wait_calls("CancelScheduledShutdown", 1)
+        d.notifications.wait(2)
         self.settle()
-        self.assertEqual(len(d.calls("CancelScheduledShutdown")), 1, d.describe())
-        self.assertEqual(len(d.calls("ScheduleShutdown")), 1, d.describe())
-        self.assertEqual(d.scheduled_shutdown(), NOTHING_SCHEDULED)
-        notices = d.notices()
+        self.assertEqual(len(d.logind.calls("CancelScheduledShutdown")), 1, d.describe())
+        self.assertEqual(len(d.logind.calls("ScheduleShutdown")), 1, d.describe())
+        self.assertEqual(d.logind.scheduled_shutdown(), NOTHING_SCHEDULED)
+        notices = d.notifications.notices()
         self.assertEqual(len(notices), 2, notices)
         # A minute away: to the second, and critical.
         self.assertNotice(notices[0], "将于 %s 关机" % when, urgency=2)
@@ -133,10 +139,10 @@ class PresetTest(DesktopTestCase):
 
         # Nothing left to cancel: logind says so, and the desktop hears nothing.
         d.click("取消快捷按钮关机")
-        d.wait_calls("CancelScheduledShutdown", 2)
+        d.logind.wait_calls("CancelScheduledShutdown", 2)
         self.settle()
-        self.assertEqual(len(d.notices()), 2, d.notices())
-        self.assertEqual(d.notices("CloseNotification"), [])
+        self.assertEqual(len(d.notifications.notices()), 2, d.notifications.notices())
+        self.assertEqual(d.notifications.notices("CloseNotification"), [])
         self.assertRunning()
 
     def test_changed_elsewhere(self):
@@ -145,26 +151,26 @@ class PresetTest(DesktopTestCase):
         user is told that the computer will not go down as asked."""
         d = self.start_desktop(notifications=True)
         d.click("2小时关机")
-        when = d.wait_calls("ScheduleShutdown", 1)[0].args[1]
-        d.wait_notices(1)
-        d.set_scheduled_shutdown(*NOTHING_SCHEDULED)
-        notices = d.wait_notices(2)
+        when = d.logind.wait_calls("ScheduleShutdown", 1)[0].args[1]
+        d.notifications.wait(1)
+        d.logind.set_scheduled_shutdown(*NOTHING_SCHEDULED)
+        notices = d.notifications.wait(2)
         self.assertEqual(len(notices), 2, d.describe())
         self.assertNotice(notices[1], "原定于 %s 的关机已被其他程序取消" % local_time(when, "%H:%M"), urgency=2)
 
         d.click("1小时关机")
-        when = d.wait_calls("ScheduleShutdown", 2)[-1].args[1]
-        d.wait_notices(3)
+        when = d.logind.wait_calls("ScheduleShutdown", 2)[-1].args[1]
+        d.notifications.wait(3)
         other = int((time.time() + 300) * 1e6)
-        d.set_scheduled_shutdown("reboot", other)
-        notices = d.wait_notices(4)
+        d.logind.set_scheduled_shutdown("reboot", other)
+        notices = d.notifications.wait(4)
         self.assertEqual(len(notices), 4, d.describe())
         self.assertNotice(notices[3], "原定于 %s 的关机已被其他程序替换\n将于 %s 重启"
                           % (local_time(when, "%H:%M"), local_time(other, "%H:%M")), urgency=2)
         # Someone else's, cancelled by someone else: its notice just goes.
-        d.set_scheduled_shutdown(*NOTHING_SCHEDULED)
-        d.wait_notices(1, "CloseNotification")
-        self.assertEqual(len(d.notices()), 4, d.notices())
+        d.logind.set_scheduled_shutdown(*NOTHING_SCHEDULED)
+        d.notifications.wait(1, "CloseNotification")
+        self.assertEqual(len(d.notifications.notices()), 4, d.notifications.notices())
         self.assertRunning()
 
     def _confirm_box(self):
@@ -174,7 +180,7 @@ class PresetTest(DesktopTestCase):
         self.assertEqual(len(wins), 1, wins)
         wid = wins[0]
         self.assertEqual(d.window_name(wid), "是否要立即关机！？")
-        self.assertTrue(window_is_modal(d, wid), "the confirmation box is not modal")
+        self.assertTrue(d.window_is_modal(wid), "the confirmation box is not modal")
         d.activate(wid)
         return wid
 
@@ -186,7 +192,7 @@ class PresetTest(DesktopTestCase):
         d.key("alt+n")
         d.wait_no_window(CONFIRM_TITLE)
         self.settle(1.5)
-        self.assertEqual(d.all_calls(), [], d.describe())
+        self.assertEqual(d.logind.all_calls(), [], d.describe())
         self.assertRunning()
 
     def test_now_answered_yes(self):
@@ -196,12 +202,12 @@ class PresetTest(DesktopTestCase):
         t0 = time.time()
         d.key("alt+y")
         d.wait_no_window(CONFIRM_TITLE)
-        calls = d.wait_calls("ScheduleShutdown", 1)
+        calls = d.logind.wait_calls("ScheduleShutdown", 1)
         self.settle()
-        calls = d.calls("ScheduleShutdown")
+        calls = d.logind.calls("ScheduleShutdown")
         self.assertEqual(len(calls), 1, d.describe())
         self.assertSchedule(calls[0], "poweroff", t0, 1.5)
-        self.assertEqual([t for t, _ in d.wire_calls("ScheduleShutdown")[0]],
+        self.assertEqual([t for t, _ in d.monitor.wire_calls("ScheduleShutdown")[0]],
                          ["string", "uint64"])
         self.assertRunning()
 
@@ -212,9 +218,9 @@ class PresetTest(DesktopTestCase):
         t0 = time.time()
         d.key("Return")
         d.wait_no_window(CONFIRM_TITLE)
-        d.wait_calls("ScheduleShutdown", 1)
+        d.logind.wait_calls("ScheduleShutdown", 1)
         self.settle()
-        calls = d.calls("ScheduleShutdown")
+        calls = d.logind.calls("ScheduleShutdown")
         self.assertEqual(len(calls), 1, d.describe())
         self.assertSchedule(calls[0], "poweroff", t0, 1.5)
 
@@ -242,7 +248,7 @@ class PresetTest(DesktopTestCase):
                 self.settle(1.0)
                 wins = d.search(CONFIRM_TITLE)
                 self.assertLessEqual(len(wins), 1, "more than one question: %s" % wins)
-                self.assertEqual(d.all_calls(), [], "a held %s shut the computer down\n%s"
+                self.assertEqual(d.logind.all_calls(), [], "a held %s shut the computer down\n%s"
                                  % (key, d.describe()))
                 for wid in wins:
                     d.activate(wid)
@@ -260,7 +266,7 @@ class PresetTest(DesktopTestCase):
                     time.sleep(1.2)
                     d.xdotool("keyup", key)
                 self.settle(1.0)
-                self.assertEqual(d.all_calls(), [], "a held %s pressed a preset\n%s"
+                self.assertEqual(d.logind.all_calls(), [], "a held %s pressed a preset\n%s"
                                  % (key, d.describe()))
                 self.assertEqual(d.search(CONFIRM_TITLE), [])
         self.assertEqual(d.search("^(错误|提示|最小化！)$"), [])
@@ -275,15 +281,15 @@ class PresetTest(DesktopTestCase):
         d.activate(wins[0])
         d.key("Return")
         d.wait_no_window(CONFIRM_TITLE)
-        d.wait_calls("ScheduleShutdown", 1)
+        d.logind.wait_calls("ScheduleShutdown", 1)
         self.settle()
-        self.assertEqual(len(d.calls("ScheduleShutdown")), 1, d.describe())
+        self.assertEqual(len(d.logind.calls("ScheduleShutdown")), 1, d.describe())
         self.assertRunning()
 
     def _check_error_window(self, d):
         wins = d.wait_window(ERROR_TITLE)
         self.assertEqual(len(wins), 1, wins)
-        self.assertFalse(window_is_modal(d, wins[0]),
+        self.assertFalse(d.window_is_modal(wins[0]),
                          "the error message is modal; it should not be")
         self.save_shot("error-%s.png" % self._testMethodName)
         # The program stays up and says what went wrong on stderr.
@@ -325,11 +331,11 @@ class PresetTest(DesktopTestCase):
         d.xdotool("windowmove", "--sync", wid, 0, 0, check=False)  # off the buttons
         d.move_to("1小时关机")
         d.xdotool("click", "--repeat", 9, "--delay", 40, 1)
-        d._wait_for(lambda: len(d.calls("ScheduleShutdown")) >= 10, 20, "ten refusals")
+        d.wait_for(lambda: len(d.logind.calls("ScheduleShutdown")) >= 10, 20, "ten refusals")
         time.sleep(1.0)
         before = resident_kib(d.app.pid)
         d.xdotool("click", "--repeat", 190, "--delay", 40, 1, timeout=120)
-        d._wait_for(lambda: len(d.calls("ScheduleShutdown")) >= 200, 60, "two hundred refusals")
+        d.wait_for(lambda: len(d.logind.calls("ScheduleShutdown")) >= 200, 60, "two hundred refusals")
         time.sleep(1.5)
         after = resident_kib(d.app.pid)
         self.assertEqual(len(d.search(ERROR_TITLE)), 1, "notices piled up")
@@ -349,8 +355,8 @@ class PresetTest(DesktopTestCase):
         d = self.start_desktop()
         # Connected (the program follows logind once its start is over),
         # then the daemon held up: the call would sit in its queue.
-        d._wait_for(d.logind_reads, 10, "the program to read logind's schedule")
-        d.hang_bus("system-bus")
+        d.wait_for(d.logind.reads, 10, "the program to read logind's schedule")
+        d.hang("system-bus")
         d.click("六十秒关机")
         d.click("说明")
         box = d.wait_window("^说明$", timeout=10)
@@ -360,13 +366,13 @@ class PresetTest(DesktopTestCase):
         wid = self._check_error_window(d)   # while the bus still hangs
         d.xdotool("windowmove", "--sync", wid, 0, 0, check=False)  # off the buttons
         self.assertIn("系统总线没有及时应答", d.stderr_text())
-        d.hang_bus("system-bus", hang=False)
+        d.hang("system-bus", hang=False)
         # Whatever went out before this cancel reaches logind before it.
         d.click("取消快捷按钮关机")
-        d.wait_calls("CancelScheduledShutdown", 1)
-        self.assertEqual(d.calls("ScheduleShutdown"), [], "a late schedule went out")
+        d.logind.wait_calls("CancelScheduledShutdown", 1)
+        self.assertEqual(d.logind.calls("ScheduleShutdown"), [], "a late schedule went out")
         t0 = d.click("30分钟关机")
-        calls = d.wait_calls("ScheduleShutdown", 1)
+        calls = d.logind.wait_calls("ScheduleShutdown", 1)
         self.assertEqual(len(calls), 1, d.describe())
         self.assertSchedule(calls[0], "poweroff", t0 + 1800, 1.5)
         self.assertRunning()
@@ -379,14 +385,14 @@ class PresetTest(DesktopTestCase):
         made meanwhile is refused in time, and one made once the bus answers
         goes out."""
         d = self.start_desktop(launch=False)
-        d.hang_bus("system-bus")
+        d.hang("system-bus")
         d.launch()
         d.click("1小时关机")
         wid = self._check_error_window(d)
         d.xdotool("windowmove", "--sync", wid, 0, 0, check=False)  # off the buttons
-        d.hang_bus("system-bus", hang=False)
+        d.hang("system-bus", hang=False)
         t0 = d.click("2小时关机")
-        calls = d.wait_calls("ScheduleShutdown", 1, timeout=15)
+        calls = d.logind.wait_calls("ScheduleShutdown", 1, timeout=15)
         self.assertEqual(len(calls), 1, d.describe())
         self.assertSchedule(calls[0], "poweroff", t0 + 7200, 1.5)
         self.assertRunning()
@@ -405,26 +411,26 @@ class PresetTest(DesktopTestCase):
         self.assertIn("无法连接系统总线", d.stderr_text())
         d.start_system_bus()
         t0 = d.click("30分钟关机")
-        calls = d.wait_calls("ScheduleShutdown", 1)
+        calls = d.logind.wait_calls("ScheduleShutdown", 1)
         self.assertEqual(len(calls), 1, d.describe())
         self.assertSchedule(calls[0], "poweroff", t0 + 1800, 1.5)
         half_hour = local_time(calls[0].args[1], "%H:%M")
-        d.wait_notices(1)
+        d.notifications.wait(1)
 
         d.stop_system_bus()
         d.start_system_bus()
         t1 = d.click("六十秒关机")
-        calls = d.wait_calls("ScheduleShutdown", 1)
+        calls = d.logind.wait_calls("ScheduleShutdown", 1)
         self.assertEqual(len(calls), 1, d.describe())
         self.assertSchedule(calls[0], "poweroff", t1 + 60, 1.5)
-        notices = d.wait_notices(3)
+        notices = d.notifications.wait(3)
         self.assertEqual([n.args[4] for n in notices[1:]],
                          ["原定于 %s 的关机已被其他程序取消" % half_hour,
                           "将于 %s 关机" % local_time(calls[0].args[1], "%H:%M:%S")])
         # Followed there: a restart put in its place is told of.
         when = int((time.time() + 600) * 1e6)
-        d.set_scheduled_shutdown("reboot", when)
-        notices = d.wait_notices(4)
+        d.logind.set_scheduled_shutdown("reboot", when)
+        notices = d.notifications.wait(4)
         self.assertEqual(len(notices), 4, d.describe())
         self.assertNotice(notices[3], "原定于 %s 的关机已被其他程序替换\n将于 %s 重启"
                           % (local_time(calls[0].args[1], "%H:%M:%S"), local_time(when, "%H:%M")),
@@ -436,7 +442,7 @@ class PresetTest(DesktopTestCase):
         d = self.start_desktop(logind="refuse")
         d.click("1小时关机")
         self._check_error_window(d)
-        self.assertEqual(len(d.calls("ScheduleShutdown")), 1)
+        self.assertEqual(len(d.logind.calls("ScheduleShutdown")), 1)
 
 
 class RealLogindTest(DesktopTestCase):
@@ -452,46 +458,46 @@ class RealLogindTest(DesktopTestCase):
         try:
             d.launch()
         except DesktopError:
-            if d.system_bus().name_has_owner(LOGIN1_NAME):
+            if d.system_bus.name_has_owner(LOGIN1_NAME):
                 raise
             # Not the program's fault: this machine cannot run logind so.
             log = os.path.join(d.tmp, "real-logind.log")
             self.skipTest("systemd-logind did not start here:\n%s%s" % (
                 d.stderr_text()[-1000:], open(log).read()[-1000:] if os.path.exists(log) else ""))
-        self.assertEqual(d.scheduled_shutdown(), NOTHING_SCHEDULED)
+        self.assertEqual(d.logind.scheduled_shutdown(), NOTHING_SCHEDULED)
 
         t0 = d.click("30分钟关机")
-        d._wait_for(lambda: d.scheduled_shutdown()[0], 10, "logind to schedule")
-        kind, usec = d.scheduled_shutdown()
+        d.wait_for(lambda: d.logind.scheduled_shutdown()[0], 10, "logind to schedule")
+        kind, usec = d.logind.scheduled_shutdown()
         self.assertEqual(kind, "poweroff")
         self.assertLess(abs(usec / 1e6 - (t0 + 1800)), 1.5)
-        notices = d.wait_notices(1)
+        notices = d.notifications.wait(1)
         self.assertEqual(notices[0].args[4], "将于 %s 关机" % local_time(usec, "%H:%M"))
         # The program's own cancel, with something pending.
         d.click("取消快捷按钮关机")
-        notices = d.wait_notices(2)
+        notices = d.notifications.wait(2)
         self.assertEqual(notices[-1].args[4], "原定于 %s 的关机已取消" % local_time(usec, "%H:%M"))
-        self.assertEqual(d.scheduled_shutdown(), NOTHING_SCHEDULED)
+        self.assertEqual(d.logind.scheduled_shutdown(), NOTHING_SCHEDULED)
 
         # From a terminal, while the program runs.
         typed = time.time()
         r = d.in_program_namespace(["shutdown", "-r", "+2"])
         self.assertEqual(r.returncode, 0, r.stderr)
-        notices = d.wait_notices(3)
+        notices = d.notifications.wait(3)
         self.assertEqual(len(notices), 3, "the terminal's reboot was not told of\n" + d.describe())
-        kind, usec = d.scheduled_shutdown()
+        kind, usec = d.logind.scheduled_shutdown()
         self.assertEqual(kind, "reboot")
         self.assertLess(notices[-1].time - typed, 5.0, "told late")
         self.assertEqual(notices[-1].args[4], "将于 %s 重启" % local_time(usec, "%H:%M:%S"))
         r = d.in_program_namespace(["shutdown", "-c"])
         self.assertEqual(r.returncode, 0, r.stderr)
-        closed = d.wait_notices(1, "CloseNotification")
+        closed = d.notifications.wait(1, "CloseNotification")
         self.assertEqual(len(closed), 1, closed)
 
         # Nothing pending: logind's cancel says false, the desktop hears nothing.
         d.click("取消快捷按钮关机")
         self.settle(1.5)
-        self.assertEqual(len(d.notices()), 3, d.notices())
+        self.assertEqual(len(d.notifications.notices()), 3, d.notifications.notices())
         self.assertNotIn("vesperon:", d.stderr_text())
         self.assertRunning()
 

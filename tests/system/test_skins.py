@@ -8,6 +8,7 @@ folder that holds (or does not hold) "skin.txt" in GBK.
 """
 
 import os
+import re
 import subprocess
 import sys
 import time
@@ -15,7 +16,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import DEFAULT_BIN, DesktopTestCase  # noqa: E402
+from harness.testcase import DesktopTestCase  # noqa: E402
 
 CHOOSER_TITLE = "^更换皮肤$"
 NOTICE_TITLE = "^提示$"
@@ -113,6 +114,11 @@ class SkinsTest(DesktopTestCase):
         self.assertEqual(len(wins), 1, wins)
         return wins[0]
 
+    def _stacking(self):
+        """The windows the window manager manages, bottom to top."""
+        out = self.desktop.xprop("-root", "_NET_CLIENT_LIST_STACKING")
+        return [int(w, 16) for w in re.findall(r"0x[0-9a-f]+", out)]
+
     def _answer(self, title):
         d = self.desktop
         box = d.wait_window(title)
@@ -137,7 +143,7 @@ class SkinsTest(DesktopTestCase):
         # The main window takes no clicks while the chooser is open.
         d.click("1小时关机")
         self.settle(0.8)
-        self.assertEqual(d.calls("ScheduleShutdown"), [], "the disabled main window took a click")
+        self.assertEqual(d.logind.calls("ScheduleShutdown"), [], "the disabled main window took a click")
         self._chooser_click(chooser, "hint")
         self._answer(HINT_TITLE)
         self.assertTrue(d.search(CHOOSER_TITLE), "the hint closed the chooser")
@@ -148,9 +154,9 @@ class SkinsTest(DesktopTestCase):
         self._assert_colour(COLOURS["天空"])
         self.assertEqual(self._skin_file(), GBK["天空"])
         d.click("1小时关机")  # the main window works again
-        self.assertEqual(len(d.wait_calls("ScheduleShutdown", 1)), 1)
+        self.assertEqual(len(d.logind.wait_calls("ScheduleShutdown", 1)), 1)
 
-        d._kill_group("vesperon", d.app)
+        d.stop_program()
         self._launch()
         self._assert_colour(COLOURS["天空"])
         self.assertRunning()
@@ -160,21 +166,25 @@ class SkinsTest(DesktopTestCase):
         self._launch()
         chooser = self._open_chooser()
         self._chooser_click(chooser, "星空主题")
-        # The main window is disabled while the chooser is open: its close
-        # box does nothing, as its other controls do nothing.
+        # The main window is disabled while the chooser is open, and the
+        # chooser is its own (WM_TRANSIENT_FOR): clicked, and its close box
+        # clicked, the main window does nothing, and the chooser, which
+        # openbox buried under it, comes to the front again.
+        self.assertIn("%#x" % d.main_window, d.xprop("-id", chooser, "WM_TRANSIENT_FOR"))
         size = d.geometry(d.main_window)
-        d.activate(d.main_window)
-        d.key("alt+F4")
-        self.settle(1.0)
+        for x, y in ((size["X"] + 20, size["Y"] + 285), (size["X"] + size["WIDTH"] - 11, size["Y"] - 10)):
+            d.click_at(x, y)
+            self.settle(1.0)
+            d.wait_for(lambda: self._stacking()[-1:] == [chooser] and d.active_window() == chooser, 10,
+                       "the chooser in front: %s" % self._stacking())
         self.assertRunning()
         self.assertEqual(d.geometry(d.main_window), size, "the closing animation ran")
-        d.activate(chooser)
         d.key("alt+F4")
         d.wait_no_window(CHOOSER_TITLE)
         self.assertEqual(self._skin_file(), GBK["大海"])
         self._assert_colour(COLOURS["大海"])
         d.click("1小时关机")
-        self.assertEqual(len(d.wait_calls("ScheduleShutdown", 1)), 1)
+        self.assertEqual(len(d.logind.wait_calls("ScheduleShutdown", 1)), 1)
         self.assertRunning()
 
     def test_program_folder_named_in_gbk(self):
@@ -226,7 +236,7 @@ class SkinsTest(DesktopTestCase):
         took = self._launch()
         self.assertLess(took, 10, "start-up took %.1f s with %s" % (took, note))
         d.click("1小时关机")
-        self.assertEqual(len(d.wait_calls("ScheduleShutdown", 1)), 1, d.describe())
+        self.assertEqual(len(d.logind.wait_calls("ScheduleShutdown", 1)), 1, d.describe())
         self.assertRunning()
         return d
 
@@ -292,7 +302,7 @@ class SkinsTest(DesktopTestCase):
                     got = d.client_pixel(x, y, full)
                     self.assertTrue(all(abs(a - b) <= 12 for a, b in zip(got, expected)),
                                     "%s at %d,%d: %s, the picture has %s" % (name, x, y, got, expected))
-                d._kill_group("vesperon", d.app)
+                d.stop_program()
 
 
 if __name__ == "__main__":

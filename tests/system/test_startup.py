@@ -15,9 +15,10 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import DEFAULT_BIN, MAIN_TITLE_PATTERN, DesktopTestCase  # noqa: E402
+from harness.program import DEFAULT_BIN, MAIN_TITLE_PATTERN  # noqa: E402
+from harness.testcase import DesktopTestCase  # noqa: E402
 
-ROOT_COLOUR = (0x3a, 0x6e, 0xa5)   # the desktop's root colour (desktop.py)
+ROOT_COLOUR = (0x3a, 0x6e, 0xa5)   # the desktop's root colour (harness/x11.py)
 KEY = (88, 88, 88)
 FORUM = "http://bbs.example.org/?fromuid=10001"
 
@@ -81,9 +82,9 @@ class SplashTest(DesktopTestCase):
         after about a second it goes, and only then the main window comes."""
         d = self.start_desktop(launch=False)
         d.launch(wait_window=False)
-        splash = d._wait_for(lambda: [w for w in self._program_windows(d)
-                                      if (w[1]["WIDTH"], w[1]["HEIGHT"]) == (503, 200)],
-                             20, "the splash window", interval=0.02)
+        splash = d.wait_for(lambda: [w for w in self._program_windows(d)
+                                     if (w[1]["WIDTH"], w[1]["HEIGHT"]) == (503, 200)],
+                            20, "the splash window", interval=0.02)
         seen = time.monotonic()
         wid, g = splash[0]
         self.assertEqual(len(self._program_windows(d)), 1, "the splash is not alone")
@@ -151,7 +152,7 @@ class SplashTest(DesktopTestCase):
                             "-depth", "8", crop], check=True, timeout=60)
             return read_ppm(crop)[2]
         first = clock_line()
-        d._wait_for(lambda: clock_line() != first, 10, "the clock line to change")
+        d.wait_for(lambda: clock_line() != first, 10, "the clock line to change")
         # Once the start is over only the heap's free pages go back to the
         # system: no page mapped from a file is dropped (one of relocated
         # data that was swapped out would come back as the file's bytes).
@@ -221,22 +222,22 @@ class HostileStartTest(DesktopTestCase):
         for number in (signal.SIGTERM, signal.SIGHUP):
             with self.subTest(signal=number):
                 d = self.start_desktop(launch=False)
-                d.hang_bus("xvfb")
+                d.hang("xvfb")
                 d.launch(wait_window=False)
-                d._wait_for(lambda: catches(d.app.pid, number), 10, "the program to listen for it")
+                d.wait_for(lambda: catches(d.app.pid, number), 10, "the program to listen for it")
                 d.signal(number)
                 rc, _ = d.wait_exit(10)
                 self.assertEqual(rc, 0, d.describe())
-                d.hang_bus("xvfb", hang=False)
+                d.hang("xvfb", hang=False)
                 d.stop()
 
     def test_hung_session_bus(self):
         """The session bus hangs (Qt's accessibility waits on it): nothing
         shows, but SIGTERM still ends the program, with status 0."""
         d = self.start_desktop(launch=False)
-        d.hang_bus("session-bus")
+        d.hang("session-bus")
         d.launch(wait_window=False)
-        d._wait_for(lambda: catches(d.app.pid, signal.SIGALRM), 20, "the program to listen for signals")
+        d.wait_for(lambda: catches(d.app.pid, signal.SIGALRM), 20, "the program to listen for signals")
         time.sleep(1.0)
         t0 = d.signal(signal.SIGTERM)
         rc, t1 = d.wait_exit(20)
@@ -266,7 +267,7 @@ class InfoTest(DesktopTestCase):
         self.assertFalse(os.path.exists(record), "the browser started before the box was closed")
         d.activate(box[0])
         d.key("Return")
-        d._wait_for(lambda: os.path.exists(record), 10, "the browser to be started")
+        d.wait_for(lambda: os.path.exists(record), 10, "the browser to be started")
         time.sleep(1.0)
         with open(record) as f:
             self.assertEqual(f.read().splitlines(), [FORUM])

@@ -13,7 +13,9 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import MAIN_TITLE_PATTERN, NOTHING_SCHEDULED, DesktopTestCase, window_is_modal  # noqa: E402
+from harness.buses import NOTHING_SCHEDULED  # noqa: E402
+from harness.program import MAIN_TITLE_PATTERN  # noqa: E402
+from harness.testcase import DesktopTestCase  # noqa: E402
 
 BOX_TITLE = "^最小化！$"
 
@@ -29,7 +31,7 @@ class TrayTest(DesktopTestCase):
         d.click("最小化到任务栏")
         wins = d.wait_window(BOX_TITLE)
         self.assertEqual(len(wins), 1, wins)
-        self.assertTrue(window_is_modal(d, wins[0]))
+        self.assertTrue(d.window_is_modal(wins[0]))
         self.save_shot("%s-box.png" % self._testMethodName)
         d.activate(wins[0])
         d.key("Return")
@@ -39,7 +41,7 @@ class TrayTest(DesktopTestCase):
     def test_hide_and_double_click_back(self):
         """The icon docks; 最小化到任务栏 hides; a double click brings it back."""
         d = self.start_desktop(tray=True)
-        icons = d._wait_for(d.docked_icons, 20, "the icon to dock in trayer")
+        icons = d.wait_for(d.docked_icons, 20, "the icon to dock in trayer")
         self.assertEqual(len(icons), 1, icons)
         self.save_shot("docked-icon.png")
         self._minimise()
@@ -66,15 +68,15 @@ class TrayTest(DesktopTestCase):
         someone else, 10 minutes and 1 minute before it, and takes the
         warning back when that is cancelled."""
         d = self.start_desktop(sni=True, notifications=True)
-        items = d._wait_for(d.sni_items, 20, "the program's tray item")
+        items = d.wait_for(d.sni.items, 20, "the program's tray item")
         self.assertEqual(len(items), 1, items)
         self._minimise()
         self.assertFalse(self._main_visible())
         self._warnings(d)
-        d.sni_activate(items[0], "SecondaryActivate")  # the middle button
+        d.sni.activate(items[0], "SecondaryActivate")  # the middle button
         time.sleep(1.0)
         self.assertFalse(self._main_visible())
-        d.sni_activate(items[0])
+        d.sni.activate(items[0])
         d.find_main_window()
         self.assertRunning()
 
@@ -83,20 +85,20 @@ class TrayTest(DesktopTestCase):
         warning is due."""
         for told, (lead, left, urgency, nothing) in enumerate(
                 ((603, "还有 10 分钟", 1, ("", 0)), (65, "还有 1 分钟", 2, NOTHING_SCHEDULED))):
-            before = len(d.notices())
+            before = len(d.notifications.notices())
             t0 = time.time()
             when = t0 + lead
-            d.set_scheduled_shutdown("poweroff", int(when * 1e6))
+            d.logind.set_scheduled_shutdown("poweroff", int(when * 1e6))
             form = "%H:%M" if lead > 120 else "%H:%M:%S"
             text = "将于 %s 关机" % time.strftime(form, time.localtime(int(when)))
             # At once: when.
-            notices = d.wait_notices(before + 1)
+            notices = d.notifications.wait(before + 1)
             self.assertEqual(len(notices), before + 1, d.describe())
             self.assertEqual(notices[-1].args[4], text)
             self.assertEqual(notices[-1].args[1], 0, "nothing shown to replace")
             self.assertLess(notices[-1].time - t0, 3.0)
             # The warning, on its time, in place of that notice.
-            notices = d.wait_notices(before + 2, timeout=15)
+            notices = d.notifications.wait(before + 2, timeout=15)
             self.assertEqual(len(notices), before + 2, d.describe())
             warning = notices[-1]
             self.assertEqual(warning.args[4], text + "\n" + left + "，请保存正在进行的工作。")
@@ -108,12 +110,12 @@ class TrayTest(DesktopTestCase):
             self.assertLess(warning.time, due + 3.0, "warned late")
             # Cancelled elsewhere (nothing pending, in either form): the
             # warning goes.
-            d.set_scheduled_shutdown(*nothing)
-            closed = d.wait_notices(told + 1, "CloseNotification")
+            d.logind.set_scheduled_shutdown(*nothing)
+            closed = d.notifications.wait(told + 1, "CloseNotification")
             self.assertEqual(len(closed), told + 1, closed)
             self.assertEqual(closed[-1].args, (told + 1,))
         self.save_shot("warnings.png")
-        self.assertEqual(len(d.notices()), 4)
+        self.assertEqual(len(d.notifications.notices()), 4)
 
     def test_no_tray_minimises(self):
         """No notification area at all: the window goes to the task bar."""
@@ -122,7 +124,7 @@ class TrayTest(DesktopTestCase):
         self._minimise()
         self.assertEqual(d.window_state(main), "Iconic", d.describe())
         d.xdotool("windowactivate", main, check=False)
-        d._wait_for(lambda: d.window_state(main) == "Normal", 10, "the window to come back")
+        d.wait_for(lambda: d.window_state(main) == "Normal", 10, "the window to come back")
         self.assertRunning()
 
 

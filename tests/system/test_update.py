@@ -12,8 +12,9 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import WINDOW_TIMEOUT, DesktopError, DesktopTestCase  # noqa: E402
-from update_server import UpdateServer  # noqa: E402
+from harness.processes import WINDOW_TIMEOUT, DesktopError  # noqa: E402
+from harness.testcase import DesktopTestCase  # noqa: E402
+from harness.update_server import UpdateServer  # noqa: E402
 
 NOTICE = ("GET", "http://update.example.org/gx.txt")
 VERDICTS = "^(你需要更新|你不需要更新|检查更新失败)$"
@@ -112,7 +113,7 @@ class UpdateTest(DesktopTestCase):
                     d.click("检查更新")
                     time.sleep(0.5)
                     d.click("1小时关机")
-                    calls = d.wait_calls("ScheduleShutdown", 1, timeout=4)
+                    calls = d.logind.wait_calls("ScheduleShutdown", 1, timeout=4)
                     self.assertEqual(len(calls), 1, "a preset click did not get through during the fetch")
                     self.assertFalse(d.search(VERDICTS), "the window came before the fetch was over")
                     t0 = time.monotonic() - 0.5

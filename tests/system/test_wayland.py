@@ -18,10 +18,14 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import MAIN_TITLE, DesktopTestCase  # noqa: E402
-from wayland import BACKGROUND, SwayDesktop, WestonDesktop, requests  # noqa: E402
+from harness.program import MAIN_TITLE  # noqa: E402
+from harness.sway import SwayDesktop  # noqa: E402
+from harness.testcase import DesktopTestCase  # noqa: E402
+from harness.update_server import UpdateServer  # noqa: E402
+from harness.wayland import committed, requests  # noqa: E402
+from harness.weston import WestonDesktop  # noqa: E402
+from harness.x11 import BACKGROUND  # noqa: E402
 from test_skins import CHOOSER, GBK, plain_skins  # noqa: E402
-from update_server import UpdateServer  # noqa: E402
 
 KEY = (88, 88, 88)
 SLACK = 0.6
@@ -55,20 +59,6 @@ def more_than_a_cursor(box):
     return box is not None and (box[2] > 64 or box[3] > 64)
 
 
-def splash_committed(log):
-    """Whether the splash (the first window, 503 × 200) has committed a
-    picture: the window's own surface (not the pointer's) attached a buffer
-    and committed it (the client's WAYLAND_DEBUG log)."""
-    start = log.find("set_min_size(503, 200)")
-    if start < 0:
-        return False
-    windows = set(re.findall(r"get_xdg_surface\(new id xdg_surface@\d+, wl_surface@(\d+)\)", log[:start]))
-    for m in re.finditer(r"wl_surface@(\d+)\.attach\(wl_buffer@", log[start:]):
-        if m.group(1) in windows and ("wl_surface@%s.commit()" % m.group(1)) in log[start + m.end():]:
-            return True
-    return False
-
-
 class WaylandCase(DesktopTestCase):
 
     def start(self, kind, **kw):
@@ -83,8 +73,8 @@ class WaylandCase(DesktopTestCase):
         """
         d = self.desktop
         d.launch(wait_window=False)
-        d._wait_for(lambda: splash_committed(d.stderr_text()) or not d.app_running(),
-                    20, "the splash's first picture", interval=0.02)
+        d.wait_for(lambda: committed(d.stderr_text(), "503, 200") or not d.app_running(),
+                   20, "the splash's first picture", interval=0.02)
         self.assertRunning()
         self.assertNotIn("set_min_size(246", d.stderr_text(), "the splash went before it was drawn")
         path = os.path.join(d.tmp, name)
@@ -94,8 +84,8 @@ class WaylandCase(DesktopTestCase):
             # then the program goes on a moment, and is stopped again.)
             d.app.send_signal(signal.SIGSTOP)
             try:
-                drawn = d._wait_for(lambda: more_than_a_cursor(drawn_box(d.screenshot(path))[1])
-                                    or time.monotonic() > deadline or None, 1.5, "", interval=0.1)
+                drawn = d.wait_for(lambda: more_than_a_cursor(drawn_box(d.screenshot(path))[1])
+                                   or time.monotonic() > deadline or None, 1.5, "", interval=0.1)
             except Exception:
                 drawn = None
             finally:
@@ -166,7 +156,7 @@ class SwayTest(WaylandCase):
         d.screenshot(os.path.join(d.tmp, "main.png"))
         self.save_copy(os.path.join(d.tmp, "main.png"), "sway-main.png")
         t0 = d.click("1小时关机")
-        calls = d.wait_calls("ScheduleShutdown", 1)
+        calls = d.logind.wait_calls("ScheduleShutdown", 1)
         self.assertEqual(len(calls), 1, d.describe())
         self.assertSchedule(calls[0], "poweroff", t0 + 3600, 1.5)
 
@@ -175,7 +165,7 @@ class SwayTest(WaylandCase):
         d.type("3")
         d.click("重启")
         t0 = d.click("开始计时")
-        calls = d.wait_calls("ScheduleShutdown", 2, timeout=15)
+        calls = d.logind.wait_calls("ScheduleShutdown", 2, timeout=15)
         self.assertEqual(len(calls), 2, d.describe())
         self.assertGreater(calls[1].time - t0, 2.5)
         self.assertSchedule(calls[1], "reboot", calls[1].time + 3, 1.0, low=1.0)
@@ -186,7 +176,7 @@ class SwayTest(WaylandCase):
         self.assert_splash_keyed(self.splash_shot("sway-splash.png"))
         d.find_main_window()
         d.click("关于")
-        d._wait_for(lambda: d.window("关于"), 10, "the about window")
+        d.wait_for(lambda: d.window("关于"), 10, "the about window")
         time.sleep(0.5)
         shot = os.path.join(d.tmp, "about.png")
         d.screenshot(shot)
@@ -205,33 +195,33 @@ class SwayTest(WaylandCase):
                  env={"http_proxy": server.proxy})
 
         d.click("换肤")
-        node = d._wait_for(lambda: d.window("更换皮肤"), 10, "the chooser")
+        node = d.wait_for(lambda: d.window("更换皮肤"), 10, "the chooser")
         x = node["rect"]["x"] + node["window_rect"]["x"]
         y = node["rect"]["y"] + node["window_rect"]["y"]
         for what in ("大海主题", "确定"):
             d.click_at(x + CHOOSER[what][0], y + CHOOSER[what][1])
             time.sleep(0.3)
-        d._wait_for(lambda: d.window("提示"), 10, "the notice before the change")
+        d.wait_for(lambda: d.window("提示"), 10, "the notice before the change")
         self.assertFalse(os.path.exists(os.path.join(work, "skin.txt")))
         d.key("Return")
-        d._wait_for(lambda: not d.window("更换皮肤"), 10, "the chooser to close")
+        d.wait_for(lambda: not d.window("更换皮肤"), 10, "the chooser to close")
         with open(os.path.join(work, "skin.txt"), "rb") as f:
             self.assertEqual(f.read(), GBK["大海"])
 
         d.click("检查更新")
-        d._wait_for(lambda: d.window("你不需要更新"), 20, "the verdict")
+        d.wait_for(lambda: d.window("你不需要更新"), 20, "the verdict")
         self.assertEqual(len(server.gets()), 2)
         d.swaymsg("[title=你不需要更新]", "kill")
-        d._wait_for(lambda: not d.window("你不需要更新"), 10, "the update window to close")
+        d.wait_for(lambda: not d.window("你不需要更新"), 10, "the update window to close")
 
-        items = d._wait_for(d.sni_items, 10, "the tray item")
+        items = d.wait_for(d.sni.items, 10, "the tray item")
         d.click("最小化到任务栏")
-        d._wait_for(lambda: d.window("最小化！"), 10, "the box")
+        d.wait_for(lambda: d.window("最小化！"), 10, "the box")
         d.key("Return")
-        d._wait_for(lambda: not d.window("最小化！"), 10, "the box to close")
+        d.wait_for(lambda: not d.window("最小化！"), 10, "the box to close")
         self.assertIsNone(d.window(MAIN_TITLE), "the main window is still shown")
-        d.sni_activate(items[0])
-        d._wait_for(lambda: d.window(MAIN_TITLE), 10, "the main window back")
+        d.sni.activate(items[0])
+        d.wait_for(lambda: d.window(MAIN_TITLE), 10, "the main window back")
         self.assertRunning()
 
     def test_sigterm_runs_the_closing_animation(self):
@@ -248,7 +238,7 @@ class XWaylandTest(WaylandCase):
         d = self.start(WestonDesktop, xwayland=True)
         d.launch()
         t0 = d.click("1小时关机")
-        calls = d.wait_calls("ScheduleShutdown", 1)
+        calls = d.logind.wait_calls("ScheduleShutdown", 1)
         self.assertEqual(len(calls), 1, d.describe())
         self.assertSchedule(calls[0], "poweroff", t0 + 3600, 1.5)
         self.assertRunning()
@@ -265,11 +255,11 @@ class XWaylandTest(WaylandCase):
     def splash_shot_x(self, name):
         d = self.desktop
         d.launch(wait_window=False)
-        d._wait_for(lambda: any((g["WIDTH"], g["HEIGHT"]) == (503, 200)
-                                for g in (d.geometry(int(w)) for w in d.xdotool(
-                                    "search", "--all", "--onlyvisible", "--pid", d.app.pid,
-                                    "--classname", "vesperon", check=False).split()) if g),
-                    20, "the splash", interval=0.05)
+        d.wait_for(lambda: any((g["WIDTH"], g["HEIGHT"]) == (503, 200)
+                               for g in (d.geometry(int(w)) for w in d.xdotool(
+                                   "search", "--all", "--onlyvisible", "--pid", d.app.pid,
+                                   "--classname", "vesperon", check=False).split()) if g),
+                   20, "the splash", interval=0.05)
         # Mapped, its first frame may take a moment more.
         path = os.path.join(d.tmp, name)
         for _ in range(10):

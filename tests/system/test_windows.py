@@ -1,5 +1,5 @@
 """System tests: the Windows program from the zip, under Wine (Debian's wine
-8.0) on Xvfb with openbox and trayer. See wine.py.
+8.0) on Xvfb with openbox and trayer. See harness/wine.py.
 
     VESPERON_WINDOWS_ZIP=build-windows/vesperon-4.5.0-windows-x86_64.zip \\
     VESPERON_RECORDING_SHUTDOWN=build/tests/recording_shutdown.exe \\
@@ -19,9 +19,10 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import CLIENT_H, CLIENT_W, PRESETS, DesktopTestCase  # noqa: E402
-from update_server import UpdateServer  # noqa: E402
-from wine import WineDesktop, WinePrefix, make_prefix_folder  # noqa: E402
+from harness.program import CLIENT_H, CLIENT_W, PRESETS  # noqa: E402
+from harness.testcase import DesktopTestCase  # noqa: E402
+from harness.update_server import UpdateServer  # noqa: E402
+from harness.wine import WineDesktop, WinePrefix, make_prefix_folder  # noqa: E402
 
 SPLASH_SIZE = (503, 200)
 GBK_SEA = b"\xb4\xf3\xba\xa3\r\n"          # "大海" and CR LF in GBK
@@ -118,9 +119,9 @@ class WindowsProgramTest(DesktopTestCase):
         frame is its own."""
         d = self._start(launch=False)
         d.launch(cwd=self.work, wait_window=False)
-        splash = d._wait_for(lambda: [w for w, g in self._program_windows()
-                                      if (g["WIDTH"], g["HEIGHT"]) == SPLASH_SIZE],
-                             60, "the splash window", interval=0.05)[0]
+        splash = d.wait_for(lambda: [w for w, g in self._program_windows()
+                                     if (g["WIDTH"], g["HEIGHT"]) == SPLASH_SIZE],
+                            60, "the splash window", interval=0.05)[0]
         self.assertFalse(self._main_visible(), "the main window came with the splash")
         shape = subprocess.run(["xwininfo", "-shape", "-id", str(splash)], env=d.env(),
                                capture_output=True, text=True, timeout=30).stdout
@@ -206,7 +207,7 @@ class WindowsProgramTest(DesktopTestCase):
         is there (no mouse move is taken for the icon's message); the count
         from 3 issues its line at zero."""
         d = self._start()
-        d._wait_for(d.docked_icons, 30, "the tray icon")
+        d.wait_for(d.docked_icons, 30, "the tray icon")
         d.refresh_origin()
         x, y = d.point("Text1", dx=60)
         d.move_pointer(x, y)
@@ -232,33 +233,33 @@ class WindowsProgramTest(DesktopTestCase):
         announces itself. With no taskbar at all, 最小化到任务栏 minimises
         the window instead of hiding it with no icon to bring it back by."""
         d = self._start()
-        d._wait_for(d.docked_icons, 30, "the tray icon")
+        d.wait_for(d.docked_icons, 30, "the tray icon")
         d.click("最小化到任务栏")
         self._answer("^最小化！$")
-        d._wait_for(lambda: not self._main_visible(), 10, "the main window to hide")
+        d.wait_for(lambda: not self._main_visible(), 10, "the main window to hide")
         self.save_shot("windows-tray.png")
         d.click_icon(count=2)
-        d._wait_for(self._main_visible, 10, "the main window to come back")
+        d.wait_for(self._main_visible, 10, "the main window to come back")
         self.assertEqual(len(d.docked_icons()), 1)
         # Once more, the same.
         d.find_main_window()
         d.click("最小化到任务栏")
         self._answer("^最小化！$")
-        d._wait_for(lambda: not self._main_visible(), 10, "the main window to hide again")
+        d.wait_for(lambda: not self._main_visible(), 10, "the main window to hide again")
         d.click_icon(count=2)
-        d._wait_for(self._main_visible, 10, "the main window to come back again")
+        d.wait_for(self._main_visible, 10, "the main window to come back again")
 
         # The taskbar restarts while the window is hidden.
         d.find_main_window()
         d.click("最小化到任务栏")
         self._answer("^最小化！$")
-        d._wait_for(lambda: not self._main_visible(), 10, "the main window to hide a third time")
+        d.wait_for(lambda: not self._main_visible(), 10, "the main window to hide a third time")
         self.assertEqual(d.taskbar_restart("lose", "VesperonNotifyIconWindow", "1"), 0)
-        d._wait_for(lambda: not d.docked_icons(), 10, "the icon to go with the old taskbar")
+        d.wait_for(lambda: not d.docked_icons(), 10, "the icon to go with the old taskbar")
         self.assertEqual(d.taskbar_restart("created"), 0)
-        d._wait_for(d.docked_icons, 10, "the icon to come back with the new taskbar")
+        d.wait_for(d.docked_icons, 10, "the icon to come back with the new taskbar")
         d.click_icon(count=2)
-        d._wait_for(self._main_visible, 10, "the main window to come back by the icon")
+        d.wait_for(self._main_visible, 10, "the main window to come back by the icon")
         self.assertEqual(len(d.docked_icons()), 1)
 
         # No taskbar: the window goes to the task bar, and is told so.
@@ -266,7 +267,7 @@ class WindowsProgramTest(DesktopTestCase):
         d.find_main_window()
         d.click("最小化到任务栏")
         self._answer("^最小化！$")
-        d._wait_for(lambda: d.window_state(d.main_window) == "Iconic", 10, "the main window to be minimised")
+        d.wait_for(lambda: d.window_state(d.main_window) == "Iconic", 10, "the main window to be minimised")
         self.assertEqual(d.docked_icons(), [])
         self.assertRunning()
 

@@ -84,14 +84,21 @@ namespace {
 
 // The frame of the windows shown so far, where the window manager did not
 // tell it beforehand.
-QMargins learnedFrame;
+QMarginsF learnedFrame;
 
-// The middle of the window `over` (its frame), or of the screen's work area.
-QPoint centredTopLeft(const QSize& outer, const QWidget* over = nullptr)
+// Where a window of `outer` size goes in the middle of the window `over`
+// (its frame), or of the screen's work area: computed exactly, and rounded
+// once, so that the window stands within a pixel of the middle at any scale.
+QPointF centredTopLeft(const QSizeF& outer, const QWidget* over = nullptr)
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = over ? over->frameGeometry() : screen ? screen->availableGeometry() : QRect();
-    return area.center() - QPoint(outer.width() / 2, outer.height() / 2);
+    const QRectF area = over ? over->frameGeometry() : screen ? screen->availableGeometry() : QRect();
+    return area.center() - QPointF(outer.width() / 2, outer.height() / 2);
+}
+
+QSizeF grownBy(const QSize& size, const QMarginsF& frame)
+{
+    return QSizeF(size.width() + frame.left() + frame.right(), size.height() + frame.top() + frame.bottom());
 }
 
 // Where the window manager does not tell the frame beforehand (KWin), the
@@ -110,9 +117,9 @@ protected:
         const QMargins frame = window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
         if (frame.isNull())
             return false; // not framed yet
-        learnedFrame = frame;
+        learnedFrame = QMarginsF(frame);
         const QRect outer = window->frameGeometry();
-        const QPoint wanted = centredTopLeft(window->size().grownBy(frame));
+        const QPoint wanted = centredTopLeft(grownBy(window->size(), learnedFrame)).toPoint();
         if ((outer.topLeft() - wanted).manhattanLength() > 1)
             window->move(wanted);
         deleteLater();
@@ -126,12 +133,12 @@ namespace {
 
 void centre(QWidget& window, const QWidget* over)
 {
-    const QMargins frame = expectedFrame(window);
-    const QPoint topLeft = centredTopLeft(window.size().grownBy(frame), over);
+    const QMarginsF frame = expectedFrame(window);
+    const QPointF topLeft = centredTopLeft(grownBy(window.size(), frame), over);
     if (frame.isNull() || !window.testAttribute(Qt::WA_WState_Created))
-        window.move(topLeft); // by its frame, where Qt knows of one
+        window.move(topLeft.toPoint()); // by its frame, where Qt knows of one
     else // a window that is made already (a box at its show): by its client area
-        window.setGeometry(QRect(topLeft + QPoint(frame.left(), frame.top()), window.size()));
+        window.setGeometry(QRect((topLeft + QPointF(frame.left(), frame.top())).toPoint(), window.size()));
     if (frame.isNull() && framedByWindowManager(window) && !over)
         window.installEventFilter(new CentreWhenFramed(&window));
 }
@@ -173,11 +180,11 @@ void prepareBox(QWidget& box)
     box.installEventFilter(new CentreAtShow(&box));
 }
 
-QMargins expectedFrame(QWidget& window)
+QMarginsF expectedFrame(QWidget& window)
 {
     if (!framedByWindowManager(window))
         return {};
-    if (const std::optional<QMargins> frame = frameAnnouncedByWindowManager(window))
+    if (const std::optional<QMarginsF> frame = frameAnnouncedByWindowManager(window))
         return *frame;
     return learnedFrame;
 }

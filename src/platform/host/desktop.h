@@ -80,15 +80,16 @@ DesktopScaling desktopScaling();
 // The frame the window manager will put around the window, asked for before
 // the window is first shown (X11 window managers answer
 // _NET_REQUEST_FRAME_EXTENTS), else the frame of the windows shown so far;
-// empty margins where that is unknown.
-QMargins expectedFrame(QWidget& window);
+// empty margins where that is unknown. In the window's own units: a frame
+// of one screen pixel is half a unit on a screen scaled 2x.
+QMarginsF expectedFrame(QWidget& window);
 
 // Each system's part (linux/desktop_x11.cpp, windows/desktop.cpp):
 // whether a window manager puts a frame around the window (X11), and the
 // frame it says it will put around it before the window is shown, where it
 // can say so.
 bool framedByWindowManager(const QWidget& window);
-std::optional<QMargins> frameAnnouncedByWindowManager(QWidget& window);
+std::optional<QMarginsF> frameAnnouncedByWindowManager(QWidget& window);
 
 // Puts a window that is not shown yet in the middle of the screen's work
 // area, its frame included where the window manager tells it beforehand.

@@ -85,7 +85,7 @@ bool framedByWindowManager(const QWidget& window)
     return x11Connection() && window.isWindow() && !window.windowFlags().testFlag(Qt::FramelessWindowHint);
 }
 
-std::optional<QMargins> frameAnnouncedByWindowManager(QWidget& window)
+std::optional<QMarginsF> frameAnnouncedByWindowManager(QWidget& window)
 {
     xcb_connection_t* connection = x11Connection();
     if (!connection)
@@ -114,13 +114,12 @@ std::optional<QMargins> frameAnnouncedByWindowManager(QWidget& window)
     // is given a moment, after which the window opens as if it had no frame.
     const xcb_atom_t extents = atom(connection, "_NET_FRAME_EXTENTS");
     const QDeadlineTimer deadline(300);
-    QMargins frame;
+    QMarginsF frame;
     do {
         const QList<quint32> values = cardinals(connection, probe, extents, XCB_ATOM_CARDINAL);
         if (values.size() == 4) { // left, right, top, bottom, in the screen's own pixels
             const qreal ratio = window.devicePixelRatioF() > 0 ? window.devicePixelRatioF() : 1.0;
-            const auto scaled = [ratio](quint32 value) { return int(std::lround(value / ratio)); };
-            frame = QMargins(scaled(values[0]), scaled(values[2]), scaled(values[1]), scaled(values[3]));
+            frame = QMarginsF(values[0] / ratio, values[2] / ratio, values[1] / ratio, values[3] / ratio);
             break;
         }
         QThread::msleep(2);

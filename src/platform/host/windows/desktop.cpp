@@ -8,7 +8,7 @@
 namespace platform {
 
 bool framedByWindowManager(const QWidget&) { return false; }
-std::optional<QMargins> frameAnnouncedByWindowManager(QWidget&) { return std::nullopt; }
+std::optional<QMarginsF> frameAnnouncedByWindowManager(QWidget&) { return std::nullopt; }
 DesktopScaling desktopScaling() { return {}; }
 void prepareFirstShow(QWidget&) {}
 // A window the program disables cannot be activated on Windows: nothing to

@@ -1,6 +1,6 @@
 """The Windows program (the zip tools/windows/build.sh makes) under Wine, on
-a throwaway X desktop of desktop.py: Xvfb, openbox and trayer, in which
-Wine docks its notification-area icons (XEmbed).
+Xvfb, openbox and trayer (openbox.py), in which Wine docks its
+notification-area icons (XEmbed).
 
     prefix = WinePrefix(folder)          # wineboot, once per test class
     with WineDesktop(prefix) as d:
@@ -35,7 +35,9 @@ import subprocess
 import tempfile
 import zipfile
 
-from desktop import CLIENT_H, CLIENT_W, CMD_TIMEOUT, WINDOW_TIMEOUT, Desktop, DesktopError, _say
+from harness.openbox import OpenboxDesktop
+from harness.processes import CMD_TIMEOUT, WINDOW_TIMEOUT, DesktopError, say, wait_for
+from harness.program import CLIENT_H, CLIENT_W
 
 ZIP = os.environ.get("VESPERON_WINDOWS_ZIP", "")
 RECORDER = os.environ.get("VESPERON_RECORDING_SHUTDOWN", "")
@@ -43,7 +45,7 @@ TASKBAR_RESTART = os.environ.get("VESPERON_TASKBAR_RESTART", "")
 LOCALE = "zh_CN.UTF-8"
 
 
-def _wine_env(prefix, **extra):
+def wine_env(prefix, **extra):
     env = {
         "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
         "HOME": prefix.home,
@@ -99,7 +101,7 @@ class WinePrefix:
         shutil.copy2(RECORDER, os.path.join(self.system_folder, "shutdown.exe"))
 
     def env(self, **extra):
-        return _wine_env(self, **extra)
+        return wine_env(self, **extra)
 
     def run(self, argv, timeout=120, **extra):
         r = subprocess.run(argv, env=self.env(**extra), capture_output=True,
@@ -137,20 +139,21 @@ class WinePrefix:
                   "/v", "DefaultConnectionSettings", "/t", "REG_BINARY", "/d", blob.hex(), "/f"])
 
 
-class WineDesktop(Desktop):
-    """desktop.Desktop with trayer and no logind; the program runs under Wine
-    in `prefix`."""
+class WineDesktop(OpenboxDesktop):
+    """An openbox desktop with trayer and no logind; the program runs under
+    Wine in `prefix`, from the folder it is started in (launch(cwd=))."""
+
+    # Wine's docked icons are X windows of its explorer.exe.
+    icon_class = "explorer.exe"
+    # The first program of a prefix starts Wine's own services and explorer
+    # with it: on a busy machine that takes a while.
+    launch_timeout = 3 * WINDOW_TIMEOUT
 
     def __init__(self, prefix, **kw):
         kw.setdefault("tray", True)
         super().__init__(logind=None, lang=LOCALE, **kw)
         self.prefix = prefix
-
-    def env(self, **extra):
-        env = super().env()
-        env.update(_wine_env(self.prefix))
-        env.update(extra)
-        return env
+        self.session_env = wine_env(prefix)
 
     def stop(self):
         # Wine's own processes (explorer, which holds the tray icons) live in
@@ -158,6 +161,19 @@ class WineDesktop(Desktop):
         if self.prefix is not None and self.display is not None:
             self.prefix.kill()
         super().stop()
+
+    def program_argv(self, binary, args, cwd):
+        if cwd is None or not os.path.isfile(os.path.join(cwd, "vesperon.exe")):
+            raise DesktopError("launch(cwd=) needs a program folder (program_folder())")
+        return ["wine", "vesperon.exe"] + list(args)
+
+    def program_env(self):
+        return {"WINEDEBUG": "-all,trace+process"}
+
+    def program_stderr(self):
+        """The program's standard error without Wine's trace lines."""
+        return "\n".join(line for line in self.stderr_text().splitlines()
+                         if not re.match(r"^[0-9a-f]{4}:(trace|fixme|err|warn):", line))
 
     def client_rect(self, wid, width, height):
         """Root position of the client area (width × height) of a framed
@@ -169,7 +185,7 @@ class WineDesktop(Desktop):
         border = (g["WIDTH"] - width) // 2
         return (g["X"] + border, g["Y"] + g["HEIGHT"] - border - height)
 
-    def _client_origin(self, wid):
+    def client_origin(self, wid):
         return self.client_rect(wid, CLIENT_W, CLIENT_H)
 
     def click_close_box(self, wid):
@@ -198,24 +214,6 @@ class WineDesktop(Desktop):
         if os.path.exists(record):
             os.remove(record)
         return folder
-
-    def launch(self, args=(), wait_window=True, cwd=None, env=None, binary=None):
-        """`wine vesperon.exe` in `cwd`, the program's folder."""
-        if cwd is None or not os.path.isfile(os.path.join(cwd, "vesperon.exe")):
-            raise DesktopError("launch(cwd=) needs a program folder (program_folder())")
-        self.app_stdout = os.path.join(self.tmp, "vesperon.out")
-        self.app_stderr = os.path.join(self.tmp, "vesperon.err")
-        extra = {"WINEDEBUG": "-all,trace+process"}
-        extra.update(env or {})
-        self.app = self._spawn("vesperon", ["wine", "vesperon.exe"] + list(args),
-                               env=self.env(**extra), cwd=cwd,
-                               stdout=open(self.app_stdout, "ab"),
-                               stderr=open(self.app_stderr, "ab"))
-        if wait_window:
-            # The first program of a prefix starts Wine's own services and
-            # explorer with it: on a busy machine that takes a while.
-            self.find_main_window(timeout=3 * WINDOW_TIMEOUT)
-        return self.app
 
     # ------------------------------------------------------------- taskbar
 
@@ -255,7 +253,7 @@ class WineDesktop(Desktop):
                 os.kill(pid, signal.SIGKILL)
             except ProcessLookupError:
                 pass
-        self._wait_for(lambda: not explorers(), 30, "Wine's explorer.exe to end")
+        wait_for(lambda: not explorers(), 30, "Wine's explorer.exe to end")
 
     # ------------------------------------------------------------ what ran
 
@@ -281,8 +279,8 @@ class WineDesktop(Desktop):
         for _ in range(tries):
             self.click(control)
             try:
-                return self._wait_for(lambda: len(self.started_lines()) >= count, CMD_TIMEOUT,
-                                      "line %d handed to CreateProcessW" % count, interval=0.1)
+                return wait_for(lambda: len(self.started_lines()) >= count, CMD_TIMEOUT,
+                                "line %d handed to CreateProcessW" % count, interval=0.1)
             except DesktopError:
                 continue
         raise DesktopError("%s started no line in %d clicks" % (control, tries))
@@ -298,35 +296,13 @@ class WineDesktop(Desktop):
 
     def wait_recorded(self, count, timeout=3 * CMD_TIMEOUT):
         """The system's shutdown.exe's record, once it holds `count` lines."""
-        return self._wait_for(lambda: len(self.recorded()) >= count and self.recorded(),
-                              timeout, "%d recorded shutdown lines (have %r)"
-                              % (count, self.recorded()), interval=0.1)
-
-    def program_stderr(self):
-        """The program's standard error without Wine's trace lines."""
-        return "\n".join(line for line in self.stderr_text().splitlines()
-                         if not re.match(r"^[0-9a-f]{4}:(trace|fixme|err|warn):", line))
-
-    def motif_hints(self, wid):
-        """(functions, decorations) of the window's _MOTIF_WM_HINTS, whose
-        functions Wine sets from the window's Windows style: WS_SYSMENU gives
-        close, WS_MINIMIZEBOX minimise, WS_MAXIMIZEBOX maximise,
-        WS_THICKFRAME resizing (the decorations are none, Wine draws the
-        frame)."""
-        r = subprocess.run(["xprop", "-id", str(wid), "_MOTIF_WM_HINTS"], env=self.env(),
-                           capture_output=True, text=True, timeout=CMD_TIMEOUT)
-        m = re.search(r"=\s*(0x[0-9a-f]+),\s*(0x[0-9a-f]+),\s*(0x[0-9a-f]+)", r.stdout)
-        if not m:
-            return None
-        return int(m.group(2), 16), int(m.group(3), 16)
-
-    # Wine's docked icons are X windows of its explorer.exe.
-    ICON_CLASS = "explorer.exe"
+        return wait_for(lambda: len(self.recorded()) >= count and self.recorded(),
+                        timeout, "%d recorded shutdown lines (have %r)" % (count, self.recorded()), interval=0.1)
 
 
 def make_prefix_folder():
     """A temporary folder for a WinePrefix."""
     folder = tempfile.mkdtemp(prefix="vesperon-wine-")
-    _say("wine prefix folder %s" % folder)
+    say("wine prefix folder %s" % folder)
     return folder
 
