@@ -172,7 +172,10 @@ void MainWindow::buildControls()
     // The count keeps to the clock, also when the program was stopped or the
     // machine slept: the seconds missed are counted down at once.
     Timer1 = timers.create(QStringLiteral("main.Timer1"), 1000, false, platform::TimerPrecision::OnTheClock);
-    Timer2 = timers.create(QStringLiteral("main.Timer2"), 30, true);
+    // The clock line changes once a second: its timer wakes the program only
+    // then, just after the second turns, and not at all while the window is
+    // hidden or minimised (see showEvent, hideEvent).
+    Timer2 = timers.create(QStringLiteral("main.Timer2"), 30, true, platform::TimerPrecision::OnTheSecond);
     // Precise, so that the closing animation's steps do not drift.
     ULD = timers.create(QStringLiteral("main.ULD"), 30, false, platform::TimerPrecision::Precise);
 }
@@ -286,6 +289,34 @@ void MainWindow::onText1KeyPress(int& keyCode) { countdown_->onText1KeyPress(key
 void MainWindow::onText1Change() { countdown_->onText1Change(); }
 void MainWindow::onCommand1Click() { countdown_->onCommand1Click(); }
 void MainWindow::onTimer1Timer() { countdown_->onTimer1Timer(); }
+
+void MainWindow::followClock(bool seen)
+{
+    if (!Timer2)
+        return;
+    if (seen)
+        onTimer2Timer();
+    Timer2->setEnabled(seen);
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    followClock(!isMinimized());
+    Form::showEvent(event);
+}
+
+void MainWindow::hideEvent(QHideEvent* event)
+{
+    followClock(false);
+    Form::hideEvent(event);
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange && isVisible())
+        followClock(!isMinimized());
+    Form::changeEvent(event);
+}
 
 void MainWindow::onTimer2Timer()
 {

@@ -114,10 +114,19 @@ public:
     void onCommand9Click();
     void onCommand10Click();
 
+protected:
+    // The clock line while nobody can see it: hidden in the tray or
+    // minimised, its timer rests; shown again, the line is brought up to the
+    // moment before the window appears, and the timer goes on.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
     void buildControls();
     void connectHandlers();
     void addTrayIcon();
+    void followClock(bool seen);
 
     platform::Platform& platform_;
     platform::Forms& forms_;

@@ -28,6 +28,7 @@ void FittingLabel::changeEvent(QEvent* event)
     // the new full size; our own reductions are not.
     if (event->type() == QEvent::FontChange && !fitting_) {
         fullSize_ = font();
+        advances_.clear();
         fit();
     }
     QLabel::changeEvent(event);
@@ -38,7 +39,12 @@ void FittingLabel::fit()
     const double room = contentsRect().width() - 2 * margin() - 1;
     QFont font = fullSize_;
     double size = fullSize_.pointSizeF();
-    if (size > 0) {
+    // Kerning and shaping move a line by a pixel or two at most: one whose
+    // advances leave more room than that fits without being shaped (the
+    // clock line, each second).
+    constexpr double kShapingSlack = 4;
+    const std::optional<double> quick = quickWidth(QLabel::text());
+    if (size > 0 && !(quick && *quick <= room - kShapingSlack)) {
         const double wide = QFontMetricsF(font).horizontalAdvance(QLabel::text());
         if (wide > room && room > 0) {
             // Start from the proportional size and step down until it fits:
@@ -55,6 +61,20 @@ void FittingLabel::fit()
         const QScopedValueRollback guard(fitting_, true);
         setFont(font);
     }
+}
+
+std::optional<double> FittingLabel::quickWidth(const QString& text)
+{
+    double width = 0;
+    for (const QChar c : text) {
+        if (c.isSurrogate())
+            return std::nullopt;
+        auto known = advances_.constFind(c);
+        if (known == advances_.cend())
+            known = advances_.insert(c, QFontMetricsF(fullSize_).horizontalAdvance(c));
+        width += *known;
+    }
+    return width;
 }
 
 } // namespace platform

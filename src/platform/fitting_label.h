@@ -2,12 +2,18 @@
 
 #include "label.h"
 
+#include <QHash>
+
+#include <optional>
+
 namespace platform {
 
 // A one-line label that never cuts its text: when a text is wider than the
 // label's box it is drawn in a smaller size of the label's font, down to a
 // floor that stays legible. The width is measured only when the text
-// changes, so setting the same text again costs nothing.
+// changes, so setting the same text again costs nothing; a text that is
+// plainly narrower than the box (the sum of its characters' advances, kept
+// for each character, with room to spare) is not shaped at all.
 class FittingLabel : public Label {
 public:
     static constexpr double kSmallestPointSize = 7.0;
@@ -25,8 +31,12 @@ protected:
 
 private:
     void fit();
+    // The width of the text at full size by its characters' advances, or
+    // nothing where that cannot tell (characters outside the basic plane).
+    std::optional<double> quickWidth(const QString& text);
 
     QFont fullSize_;
+    QHash<QChar, double> advances_; // at full size
     bool fitting_ = false;
 };
 

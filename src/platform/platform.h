@@ -151,6 +151,11 @@ enum class TimerPrecision {
     // machine asleep, the interface thread held up) is made up as soon as it
     // runs again, one event for each, in turn.
     OnTheClock,
+    // For a line that shows the time of day to the second: the events come
+    // only when the wall clock's second has turned, a few milliseconds after
+    // it, and not between (where the line would be written again as it
+    // stands). The interval is then the most an event may lag the second.
+    OnTheSecond,
 };
 
 class Timers {

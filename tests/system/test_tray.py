@@ -7,6 +7,7 @@ program's session bus, and a desktop with no tray at all.
 """
 
 import os
+import re
 import sys
 import time
 import unittest
@@ -16,8 +17,18 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness.buses import NOTHING_SCHEDULED  # noqa: E402
 from harness.program import MAIN_TITLE_PATTERN  # noqa: E402
 from harness.testcase import DesktopTestCase  # noqa: E402
+from harness.x11 import MapWatch  # noqa: E402
 
 BOX_TITLE = "^最小化！$"
+CLOCK_PREFIX = "<Tolvane>当前时间："
+
+
+def clock_time(line):
+    """The moment a Chinese clock line shows, as seconds since the epoch."""
+    m = re.fullmatch(re.escape(CLOCK_PREFIX) + r"(\d+)/(\d+)/(\d+) (\d+):(\d+):(\d+)", line)
+    if not m:
+        raise AssertionError("not a clock line: %r" % line)
+    return time.mktime(tuple(int(v) for v in m.groups()) + (0, 0, -1))
 
 
 class TrayTest(DesktopTestCase):
@@ -39,11 +50,15 @@ class TrayTest(DesktopTestCase):
         return wins[0]
 
     def test_hide_and_double_click_back(self):
-        """The icon docks; 最小化到任务栏 hides; a double click brings it back."""
-        d = self.start_desktop(tray=True)
+        """The icon docks; 最小化到任务栏 hides; a double click brings it back,
+        its clock line reading the moment it appears."""
+        d = self.start_desktop(tray=True, atspi=True)
         icons = d.wait_for(d.docked_icons, 20, "the icon to dock in trayer")
         self.assertEqual(len(icons), 1, icons)
         self.save_shot("docked-icon.png")
+        clock_line = d.atspi.reader("label", CLOCK_PREFIX)
+        watch = MapWatch(d)
+        self.addCleanup(watch.stop)
         self._minimise()
         self.assertFalse(self._main_visible(), "the main window is still shown")
         self.assertEqual(len(d.docked_icons()), 1)
@@ -53,13 +68,18 @@ class TrayTest(DesktopTestCase):
             d.click_icon(count=1, button=button)
             time.sleep(1.0)
             self.assertFalse(self._main_visible(), "button %d brought it back" % button)
-        # A double click does.
+        # A double click does, and the line, read as soon as the window is
+        # mapped, is not the one it had when it was hidden (its timer rests
+        # while nobody can see it).
+        clicked, since = time.time(), time.monotonic()
         d.click_icon(count=2)
+        watch.wait("the main window mapped", lambda e: e[1] == "map" and e[3] == "vesperon", since)
+        shown = clock_time(clock_line())
+        self.assertGreaterEqual(shown, int(clicked), "a stale clock line after the restore")
+        self.assertLessEqual(shown, time.time() + 1)
         d.find_main_window()
         self.assertEqual(len(d.docked_icons()), 1, "one icon, however often it is added")
         self.assertRunning()
-
-        # The clock went on while hidden.
         self.save_shot("restored.png", window=d.main_window)
 
     def test_status_notifier_host(self):

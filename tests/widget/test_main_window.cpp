@@ -207,6 +207,7 @@ void TestMainWindow::timersAtStart()
     FakeTimer& clock = fake_->timers["main.Timer2"];
     QCOMPARE(clock.interval(), 30);
     QVERIFY(clock.isEnabled());
+    QCOMPARE(clock.precision(), TimerPrecision::OnTheSecond);
     FakeTimer& count = fake_->timers["main.Timer1"];
     QCOMPARE(count.interval(), 1000);
     QVERIFY(!count.isEnabled());

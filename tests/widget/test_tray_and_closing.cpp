@@ -144,11 +144,13 @@ void TestTrayAndClosing::minimiseWithoutANotificationAreaGoesToTheTaskBar()
     fake_->messages.whileOpen = [&](const RecordedMessage&) { minimisedWhileTold = main_->isMinimized(); };
     main_->Command5->click();
     QVERIFY(minimisedWhileTold);
+    QVERIFY(!fake_->timers["main.Timer2"].isEnabled()); // minimised, the clock line rests
     QCOMPARE(fake_->messages.shown.size(), 1);
     QCOMPARE(fake_->messages.shown.first().title, QStringLiteral("最小化！"));
     // Shown again from the task bar's side: no longer minimised.
     forms_->show(MainWindow::kName);
     QVERIFY(!main_->isMinimized());
+    QVERIFY(fake_->timers["main.Timer2"].isEnabled());
 }
 
 void TestTrayAndClosing::minimiseWhileTheIconIsRefusedGoesToTheTaskBar()
@@ -183,9 +185,16 @@ void TestTrayAndClosing::doubleClickBringsTheWindowBack()
     showMain();
     main_->Command5->click();
     QVERIFY(!main_->isVisible());
+    // Hidden, the clock line rests; shown again, it reads the moment of the
+    // restore before any tick of its timer.
+    FakeTimer& clock = fake_->timers["main.Timer2"];
+    QVERIFY(!clock.isEnabled());
+    fake_->clock.current = QDateTime(QDate(2026, 12, 9), QTime(18, 30, 5));
     const int before = adds();
     QVERIFY(fake_->tray.mouse(kWmLButtonDblClk));
     QVERIFY(main_->isVisible());
+    QVERIFY(clock.isEnabled());
+    QCOMPARE(main_->Label2->text(), QStringLiteral("<Tolvane>当前时间：2026/12/9 18:30:05"));
     QCOMPARE(adds(), before + 1);
     QVERIFY(!fake_->tray.calls.last().accepted); // the icon was still there
     QCOMPARE(fake_->tray.iconCount(), 1);

@@ -126,6 +126,19 @@ ColourKeyMode colourKeyModeOfDesktop();
 // changes. Each system's part.
 void keepAboveOwner(QWidget& window, QWidget& owner);
 
+// Before the display is opened: how the toolkit should draw on this system's
+// window system, where its own default costs the waiting program. On X11 the
+// windows are drawn without shared memory (MIT-SHM): with it, every repaint
+// of a region the server may still be reading from waits for a round trip
+// first, and the clock line's repaint would wake the program three times a
+// second where it needs once. What the program draws is a few kilobytes a
+// second, which the socket carries as well. The user's own setting
+// (QT_XCB_NO_MITSHM) stands. It is left set once the display is open, since
+// the environment is not changed after the first thread starts: a Qt program
+// the browser hand-over starts draws the same way, which costs it nothing.
+// Each system's part.
+void settleDrawing();
+
 // Minimises the window to the task bar, allowing minimising for as long as it
 // is minimised where the window's flags would otherwise forbid it.
 void minimizeToTaskBar(QWidget& window);

@@ -57,6 +57,7 @@ StartArguments settleEnvironment(int argc, char** argv)
 {
     if (const QByteArray scale = scaleFactorForThisDesktop(); !scale.isEmpty())
         qputenv("QT_SCALE_FACTOR", scale); // the desktop's own scale, as its programs take it
+    settleDrawing();
 #ifdef Q_OS_UNIX
     std::setlocale(LC_ALL, ""); // what Qt does as the application is made
     if (const char* id = std::getenv("DESKTOP_STARTUP_ID")) {

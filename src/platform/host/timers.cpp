@@ -1,5 +1,6 @@
 #include "timers.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -111,12 +112,57 @@ private:
     qint64 dueNs_ = 0;
 };
 
+// Each event a few milliseconds after the wall clock's second turns: armed
+// afresh after each event, from the time of day then, so that a clock that
+// was set, or a machine that slept, is followed at the next second.
+class SecondTimer final : public Timer {
+public:
+    SecondTimer(int intervalMs, bool enabled) : interval_(intervalMs)
+    {
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            arm();
+            if (onTimer)
+                onTimer();
+        });
+        setEnabled(enabled);
+    }
+    void setInterval(int milliseconds) override { interval_ = milliseconds; }
+    int interval() const override { return interval_; }
+    void setEnabled(bool enabled) override
+    {
+        if (enabled == timer_.isActive())
+            return;
+        if (enabled)
+            arm();
+        else
+            timer_.stop();
+    }
+    bool isEnabled() const override { return timer_.isActive(); }
+
+private:
+    // Late enough that the second has turned for anyone who reads the
+    // clock, soon enough to be well within the interval.
+    static constexpr int kAfterTheSecondMs = 3;
+    void arm()
+    {
+        const qint64 intoSecond = QDateTime::currentMSecsSinceEpoch() % 1000;
+        timer_.start(int(1000 - intoSecond) + std::min(kAfterTheSecondMs, std::max(interval_ - 1, 0)));
+    }
+
+    QTimer timer_;
+    int interval_;
+};
+
 } // namespace
 
 std::unique_ptr<Timer> QtTimers::create(const QString&, int intervalMs, bool enabled, TimerPrecision precision)
 {
     if (precision == TimerPrecision::OnTheClock)
         return std::make_unique<ClockTimer>(intervalMs, enabled);
+    if (precision == TimerPrecision::OnTheSecond)
+        return std::make_unique<SecondTimer>(intervalMs, enabled);
     return std::make_unique<QtTimer>(intervalMs, enabled, precision);
 }
 

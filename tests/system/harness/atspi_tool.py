@@ -7,6 +7,11 @@ launcher runs):
     atspi_tool.py do ROLE NAME ACTION  run an action of the first node with
                                        that role and name ("push button",
                                        "1小时关机", "Press")
+    atspi_tool.py read ROLE PREFIX     wait for the first node of that role
+                                       whose name starts so, print "ready", then
+                                       its name again for each line read
+                                       (one call each: for what the program
+                                       shows at a given moment)
 
 It is a program of its own because pyatspi takes the session bus from the
 environment when it is imported.
@@ -14,6 +19,7 @@ environment when it is imported.
 
 import json
 import sys
+import time
 
 import pyatspi
 
@@ -53,18 +59,35 @@ def describe(node):
     }
 
 
-def find(node, role, name):
-    if node.getRoleName() == role and node.name == name:
+def find(node, role, name, prefix=False):
+    if node.getRoleName() == role and (node.name.startswith(name) if prefix else node.name == name):
         return node
     for child in node:
         if child is not None:
-            found = find(child, role, name)
+            found = find(child, role, name, prefix)
             if found is not None:
                 return found
     return None
 
 
 def main(argv):
+    if argv[1] == "read":
+        # The program's windows may not be on the bus yet: wait for them.
+        deadline = time.monotonic() + 30
+        node = None
+        while True:
+            app = program()
+            node = None if app is None else find(app, argv[2], argv[3], prefix=True)
+            if node is not None or time.monotonic() > deadline:
+                break
+            time.sleep(0.1)
+        if node is None:
+            print("no %s named %r..." % (argv[2], argv[3]), file=sys.stderr)
+            return 1
+        print("ready", flush=True)
+        for _ in sys.stdin:
+            print(node.name, flush=True)
+        return 0
     app = program()
     if app is None:
         print("null")

@@ -367,6 +367,21 @@ class AccessibilityBus(Service):
         """Run an action ("Press") of the first node of that role and name."""
         self.run("do", role, name, action)
 
+    def reader(self, role, prefix):
+        """A function that returns, in one call to the program, the name of
+        the first node of that role whose name starts with `prefix`."""
+        tool = os.path.join(os.path.dirname(os.path.abspath(__file__)), "atspi_tool.py")
+        proc = self.desktop.spawn("atspi-read", [PYTHON, tool, "read", role, prefix], text=True,
+                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        if proc.stdout.readline().strip() != "ready":
+            raise DesktopError("atspi_tool read %s %r: not found" % (role, prefix))
+
+        def read():
+            proc.stdin.write("\n")
+            proc.stdin.flush()
+            return proc.stdout.readline().rstrip("\n")
+        return read
+
 
 class Monitor(Service):
     """dbus-monitor on the system bus, for the shutdown-scheduling calls."""

@@ -90,8 +90,9 @@ def stop_group(label, proc, grace=5.0):
         os.killpg(pgid, signal.SIGKILL)
     except ProcessLookupError:
         pass
-    if proc.stdout is not None:
-        proc.stdout.close()
+    for stream in (proc.stdin, proc.stdout):
+        if stream is not None:
+            stream.close()
     say("stopped %s (rc %s)" % (label, proc.poll()))
 
 

@@ -189,6 +189,12 @@ void minimizeToTaskBar(QWidget& window)
     window.showMinimized();
 }
 
+void settleDrawing()
+{
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
+}
+
 ColourKeyMode colourKeyModeOfDesktop()
 {
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))

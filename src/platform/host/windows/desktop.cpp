@@ -15,6 +15,7 @@ void prepareFirstShow(QWidget&) {}
 // tell.
 void keepAboveOwner(QWidget&, QWidget&) {}
 void minimizeToTaskBar(QWidget& window) { window.showMinimized(); }
+void settleDrawing() {}
 ColourKeyMode colourKeyModeOfDesktop() { return ColourKeyMode::ShapeMask; }
 
 } // namespace platform
