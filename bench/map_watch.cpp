@@ -59,8 +59,13 @@ int main()
         return 1;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
-    xcb_flush(c);
+    // Ready only once the server has taken the request: a window another
+    // client maps after that is seen, however busy the server is.
+    if (xcb_generic_error_t* error =
+            xcb_request_check(c, xcb_change_window_attributes_checked(c, root, XCB_CW_EVENT_MASK, &mask))) {
+        std::free(error);
+        return 1;
+    }
     std::printf("ready\n");
     std::fflush(stdout);
     while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {

@@ -72,8 +72,10 @@ void TestUpdateCheck::layout()
     for (QLabel* label : {window->Label1, window->Label2, window->Label3, window->Label4})
         QVERIFY(label->autoFillBackground());
     QCOMPARE(window->Label3->textFormat(), Qt::PlainText);
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    QVERIFY(qAbs(window->geometry().center().x() - screen.center().x()) <= 1);
+    // Centred by its size: the test platform puts a frame around it that no
+    // window manager announced, and Qt places the frame where it is moved.
+    const QRectF screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(qAbs(window->frameGeometry().left() - (screen.center().x() - window->width() / 2.0)) <= 1);
 }
 
 void TestUpdateCheck::theSixStepsInOrder()

@@ -40,6 +40,11 @@ class UkuiDesktop(X11Desktop):
         wait_for(lambda: self.work_area() != (0, 0) + self.screen, START_TIMEOUT, "the panel's room on the screen")
         wait_for(lambda: self.xsettings().get("Gdk/WindowScalingFactor") == self.scale_factor, START_TIMEOUT,
                  "the settings daemon to publish its settings")
+        if self.scale_factor > 1:
+            # Its font resolution comes separately, in the X resources.
+            dpi = str(96 * self.scale_factor)
+            wait_for(lambda: self.x_resources().get("Xft.dpi") == dpi, START_TIMEOUT,
+                     "the settings daemon to publish Xft.dpi %s" % dpi)
 
     def set_scale(self, factor):
         """UKUI's settings daemon takes its scale only as the session

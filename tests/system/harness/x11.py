@@ -62,8 +62,12 @@ class MapWatch:
 
     def wait(self, what, match, since=0.0, timeout=30):
         """The first event since `since` that `match` takes."""
-        return wait_for(lambda: next((e for e in list(self.events) if e[0] >= since and match(e)), None),
-                        timeout, what, interval=0.01)
+        try:
+            return wait_for(lambda: next((e for e in list(self.events) if e[0] >= since and match(e)), None),
+                            timeout, what, interval=0.01)
+        except DesktopError as e:
+            seen = [event[1:] for event in list(self.events) if event[0] >= since]
+            raise DesktopError("%s; seen since: %s" % (e, seen[-12:])) from None
 
     def stop(self):
         self.proc.kill()
@@ -288,6 +292,12 @@ class X11Desktop(Desktop):
         tool = os.path.join(os.path.dirname(os.path.abspath(self.binary)), "read_xsettings")
         out = subprocess.run([tool], env=self.env(), capture_output=True, text=True, timeout=CMD_TIMEOUT).stdout
         return {name: int(value) for name, value in (line.rsplit(" ", 1) for line in out.splitlines())}
+
+    def x_resources(self):
+        """The display's X resources (Xft.dpi and the like), as xrdb reads them."""
+        out = subprocess.run(["xrdb", "-query"], env=self.env(), capture_output=True, text=True,
+                             timeout=CMD_TIMEOUT).stdout
+        return dict(line.split(":\t", 1) for line in out.splitlines() if ":\t" in line)
 
     def frame_extents(self, wid):
         """(left, right, top, bottom) of the window manager's frame."""
