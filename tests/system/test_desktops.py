@@ -378,21 +378,28 @@ class X11SessionTest(FullDesktopCase):
         # The splash, held while it is looked at (it shows for a second):
         # above the other windows, off the task bar, no frame, centred.
         size = "%dx%d" % (SPLASH_SIZE[0] * scale, SPLASH_SIZE[1] * scale)
+        # A window manager kept busy (UKUI's settings daemon spins on Xvfb)
+        # may not map it within its second at all: the program then takes it
+        # back unseen (its unmap, sent to the root, comes alone).
         shown = watch.wait("the splash at %dx" % scale,
-                           lambda e: e[1] == "map" and e[3] == "vesperon" and e[4] == size, t0)
-        d.signal(signal.SIGSTOP)
-        try:
-            splash = d.wait_for(lambda: [w for w, g in d.shown_windows("--classname", "vesperon")
-                                         if "%dx%d" % (g["WIDTH"], g["HEIGHT"]) == size], 10, "the splash")[0]
-            d.wait_for(lambda: "ABOVE" in d.net_wm_state(splash), 10, "the splash above the others")
-            self.assertIn("SKIP_TASKBAR", d.net_wm_state(splash))
-            self.assertFalse(d.outer(splash)["framed"])
-            self.assertCentred(d.outer(splash), area, "the splash", scale)
-        finally:
-            d.signal(signal.SIGCONT)
+                           lambda e: e[1] in ("map", "unmap") and e[3] == "vesperon" and e[4] == size, t0)
+        if shown[1] == "map":
+            d.signal(signal.SIGSTOP)
+            try:
+                splash = d.wait_for(lambda: [w for w, g in d.shown_windows("--classname", "vesperon")
+                                             if "%dx%d" % (g["WIDTH"], g["HEIGHT"]) == size], 10, "the splash")[0]
+                d.wait_for(lambda: "ABOVE" in d.net_wm_state(splash), 10, "the splash above the others")
+                self.assertIn("SKIP_TASKBAR", d.net_wm_state(splash))
+                self.assertFalse(d.outer(splash)["framed"])
+                self.assertCentred(d.outer(splash), area, "the splash", scale)
+            finally:
+                d.signal(signal.SIGCONT)
+            watch.wait("the splash gone", lambda e: e[1] == "unmap" and e[2] == shown[2], shown[0])
+        else:
+            print("%s at %dx: the window manager did not map the splash within its second" % (name, scale),
+                  file=sys.stderr)
 
         # The main window: the window manager's frame, centred with it.
-        watch.wait("the splash gone", lambda e: e[1] == "unmap" and e[2] == shown[2], shown[0])
         d.find_main_window()
         main = d.outer(d.main_window)
         self.assertTrue(main["framed"], main)
