@@ -430,7 +430,7 @@ class X11SessionTest(FullDesktopCase):
             # A preset's notice, from the desktop's own notification server.
             d.click("30分钟关机")
             d.wait_for(lambda: d.logind.scheduled_shutdown()[0], 10, "the shutdown to be scheduled")
-            notice = d.wait_for(d.notice_windows, 20, "the desktop's notice")[0]
+            notice = d.wait_for(d.notice_windows, 60, "the desktop's notice")[0]  # late on a busy UKUI
             self.shot("%s-notice.png" % name, d.outer(notice))
             d.click("取消快捷按钮关机")
             d.wait_for(lambda: not d.logind.scheduled_shutdown()[0], 10, "the shutdown to be cancelled")
