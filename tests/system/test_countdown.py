@@ -14,6 +14,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+from harness.program import after  # noqa: E402
 from harness.testcase import DesktopTestCase  # noqa: E402
 
 ERROR_TITLE = "^错误$"
@@ -70,8 +71,7 @@ class CountdownTest(DesktopTestCase):
         d, call = self._countdown("重启", "reboot", notifications=True)
         notices = d.notifications.notices()
         self.assertEqual(len(notices), 1, notices)
-        when = time.strftime("%H:%M:%S", time.localtime(call.args[1] // 10**6))
-        self.assertEqual(notices[0].args[4], "将于 %s 重启" % when)
+        self.assertEqual(notices[0].args[4], after("将于", call.args[1], "%H:%M:%S") + " 重启")
         self.assertEqual(notices[0].args[6]["urgency"], 2)
         self.assertNotIn("vesperon:", d.stderr_text())
 

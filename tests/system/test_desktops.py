@@ -25,7 +25,7 @@ from harness.buses import SNI_WATCHER, activate_item, tray_items  # noqa: E402
 from harness.gnome import APPINDICATOR, GnomeDesktop  # noqa: E402
 from harness.plasma import PlasmaDesktop  # noqa: E402
 from harness.processes import DesktopError  # noqa: E402
-from harness.program import MAIN_TITLE  # noqa: E402
+from harness.program import MAIN_TITLE, after  # noqa: E402
 from harness.testcase import DesktopTestCase  # noqa: E402
 from harness.ukui import UkuiDesktop  # noqa: E402
 from harness.update_server import UpdateServer  # noqa: E402
@@ -197,12 +197,12 @@ class GnomeTest(FullDesktopCase):
             d.click("30分钟关机")
             when = d.wait_for(lambda: d.logind.scheduled_shutdown()[0] and d.logind.scheduled_shutdown()[1],
                               10, "the shutdown to be scheduled")
-            text = "将于 %s 关机" % time.strftime("%H:%M", time.localtime(when // 10**6))
+            text = after("将于", when, "%H:%M") + " 关机"
             d.wait_for(lambda: self.gnome_notices(d) == [["关机工具", text]], 10,
                        "the shell to show %r: %s" % (text, self.gnome_notices(d)))
             self.shot("gnome-notice.png")
             d.click("取消快捷按钮关机")
-            cancelled = "原定于 %s 的关机已取消" % time.strftime("%H:%M", time.localtime(when // 10**6))
+            cancelled = after("原定于", when, "%H:%M") + " 的关机已取消"
             d.wait_for(lambda: self.gnome_notices(d) == [["关机工具", cancelled]], 10,
                        "the shell to show %r: %s" % (cancelled, self.gnome_notices(d)))
             self.assertNotIn("no desktop notification", d.stderr_text())

@@ -19,7 +19,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from harness.buses import LOGIN1_NAME, NOTHING_SCHEDULED, REAL_LOGIND  # noqa: E402
 from harness.processes import DesktopError  # noqa: E402
-from harness.program import PRESETS  # noqa: E402
+from harness.program import PRESETS, after  # noqa: E402
 from harness.testcase import DesktopTestCase, busy  # noqa: E402
 
 CONFIRM_TITLE = "是否要立即关机"      # the full title ends in "！？"
@@ -89,7 +89,7 @@ class PresetTest(DesktopTestCase):
         notices = d.notifications.notices()
         self.assertEqual(len(notices), 2, notices)
         for call, notice in zip(calls, notices):
-            self.assertNotice(notice, "将于 %s 关机" % local_time(call.args[1], "%H:%M"), urgency=1)
+            self.assertNotice(notice, after("将于", call.args[1], "%H:%M") + " 关机", urgency=1)
         self.assertEqual(notices[0].args[1], 0, "the first notice replaces nothing")
         self.assertEqual(notices[1].args[1], 1, "the second does not replace the first")
         self.assertEqual(d.notifications.notices("CloseNotification"), [])
@@ -121,7 +121,7 @@ class PresetTest(DesktopTestCase):
         d.click("六十秒关机")
         calls = d.logind.wait_calls("ScheduleShutdown", 1)
         self.assertEqual(len(calls), 1)
-        when = local_time(calls[0].args[1], "%H:%M:%S")
+        when = calls[0].args[1]
         d.notifications.wait(1)
         d.click("取消快捷按钮关机")
         d.logind.wait_calls("CancelScheduledShutdown", 1)
@@ -133,8 +133,8 @@ class PresetTest(DesktopTestCase):
         notices = d.notifications.notices()
         self.assertEqual(len(notices), 2, notices)
         # A minute away: to the second, and critical.
-        self.assertNotice(notices[0], "将于 %s 关机" % when, urgency=2)
-        self.assertNotice(notices[1], "原定于 %s 的关机已取消" % when, urgency=1)
+        self.assertNotice(notices[0], after("将于", when, "%H:%M:%S") + " 关机", urgency=2)
+        self.assertNotice(notices[1], after("原定于", when, "%H:%M:%S") + " 的关机已取消", urgency=1)
         self.assertEqual(notices[1].args[1], 1, "the cancellation does not replace the notice")
 
         # Nothing left to cancel: logind says so, and the desktop hears nothing.
@@ -156,7 +156,7 @@ class PresetTest(DesktopTestCase):
         d.logind.set_scheduled_shutdown(*NOTHING_SCHEDULED)
         notices = d.notifications.wait(2)
         self.assertEqual(len(notices), 2, d.describe())
-        self.assertNotice(notices[1], "原定于 %s 的关机已被其他程序取消" % local_time(when, "%H:%M"), urgency=2)
+        self.assertNotice(notices[1], after("原定于", when, "%H:%M") + " 的关机已被其他程序取消", urgency=2)
 
         d.click("1小时关机")
         when = d.logind.wait_calls("ScheduleShutdown", 2)[-1].args[1]
@@ -165,8 +165,8 @@ class PresetTest(DesktopTestCase):
         d.logind.set_scheduled_shutdown("reboot", other)
         notices = d.notifications.wait(4)
         self.assertEqual(len(notices), 4, d.describe())
-        self.assertNotice(notices[3], "原定于 %s 的关机已被其他程序替换\n将于 %s 重启"
-                          % (local_time(when, "%H:%M"), local_time(other, "%H:%M")), urgency=2)
+        self.assertNotice(notices[3], after("原定于", when, "%H:%M") + " 的关机已被其他程序替换\n"
+                          + after("将于", other, "%H:%M") + " 重启", urgency=2)
         # Someone else's, cancelled by someone else: its notice just goes.
         d.logind.set_scheduled_shutdown(*NOTHING_SCHEDULED)
         d.notifications.wait(1, "CloseNotification")
@@ -414,7 +414,7 @@ class PresetTest(DesktopTestCase):
         calls = d.logind.wait_calls("ScheduleShutdown", 1)
         self.assertEqual(len(calls), 1, d.describe())
         self.assertSchedule(calls[0], "poweroff", t0 + 1800, 1.5)
-        half_hour = local_time(calls[0].args[1], "%H:%M")
+        half_hour = calls[0].args[1]
         d.notifications.wait(1)
 
         d.stop_system_bus()
@@ -425,15 +425,15 @@ class PresetTest(DesktopTestCase):
         self.assertSchedule(calls[0], "poweroff", t1 + 60, 1.5)
         notices = d.notifications.wait(3)
         self.assertEqual([n.args[4] for n in notices[1:]],
-                         ["原定于 %s 的关机已被其他程序取消" % half_hour,
-                          "将于 %s 关机" % local_time(calls[0].args[1], "%H:%M:%S")])
+                         [after("原定于", half_hour, "%H:%M") + " 的关机已被其他程序取消",
+                          after("将于", calls[0].args[1], "%H:%M:%S") + " 关机"])
         # Followed there: a restart put in its place is told of.
         when = int((time.time() + 600) * 1e6)
         d.logind.set_scheduled_shutdown("reboot", when)
         notices = d.notifications.wait(4)
         self.assertEqual(len(notices), 4, d.describe())
-        self.assertNotice(notices[3], "原定于 %s 的关机已被其他程序替换\n将于 %s 重启"
-                          % (local_time(calls[0].args[1], "%H:%M:%S"), local_time(when, "%H:%M")),
+        self.assertNotice(notices[3], after("原定于", calls[0].args[1], "%H:%M:%S") + " 的关机已被其他程序替换\n"
+                          + after("将于", when, "%H:%M") + " 重启",
                           urgency=2)
         self.assertRunning()
 
@@ -472,11 +472,11 @@ class RealLogindTest(DesktopTestCase):
         self.assertEqual(kind, "poweroff")
         self.assertLess(abs(usec / 1e6 - (t0 + 1800)), 1.5)
         notices = d.notifications.wait(1)
-        self.assertEqual(notices[0].args[4], "将于 %s 关机" % local_time(usec, "%H:%M"))
+        self.assertEqual(notices[0].args[4], after("将于", usec, "%H:%M") + " 关机")
         # The program's own cancel, with something pending.
         d.click("取消快捷按钮关机")
         notices = d.notifications.wait(2)
-        self.assertEqual(notices[-1].args[4], "原定于 %s 的关机已取消" % local_time(usec, "%H:%M"))
+        self.assertEqual(notices[-1].args[4], after("原定于", usec, "%H:%M") + " 的关机已取消")
         self.assertEqual(d.logind.scheduled_shutdown(), NOTHING_SCHEDULED)
 
         # From a terminal, while the program runs.
@@ -488,7 +488,7 @@ class RealLogindTest(DesktopTestCase):
         kind, usec = d.logind.scheduled_shutdown()
         self.assertEqual(kind, "reboot")
         self.assertLess(notices[-1].time - typed, 5.0, "told late")
-        self.assertEqual(notices[-1].args[4], "将于 %s 重启" % local_time(usec, "%H:%M:%S"))
+        self.assertEqual(notices[-1].args[4], after("将于", usec, "%H:%M:%S") + " 重启")
         r = d.in_program_namespace(["shutdown", "-c"])
         self.assertEqual(r.returncode, 0, r.stderr)
         closed = d.notifications.wait(1, "CloseNotification")
@@ -500,11 +500,6 @@ class RealLogindTest(DesktopTestCase):
         self.assertEqual(len(d.notifications.notices()), 3, d.notifications.notices())
         self.assertNotIn("vesperon:", d.stderr_text())
         self.assertRunning()
-
-
-def local_time(usec, form):
-    """A time from logind (microseconds since the epoch) as local time."""
-    return time.strftime(form, time.localtime(usec // 10**6))
 
 
 def resident_kib(pid):

@@ -15,7 +15,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from harness.buses import NOTHING_SCHEDULED  # noqa: E402
-from harness.program import MAIN_TITLE_PATTERN  # noqa: E402
+from harness.program import MAIN_TITLE_PATTERN, after  # noqa: E402
 from harness.testcase import DesktopTestCase  # noqa: E402
 from harness.x11 import MapWatch  # noqa: E402
 
@@ -110,7 +110,7 @@ class TrayTest(DesktopTestCase):
             when = t0 + lead
             d.logind.set_scheduled_shutdown("poweroff", int(when * 1e6))
             form = "%H:%M" if lead > 120 else "%H:%M:%S"
-            text = "将于 %s 关机" % time.strftime(form, time.localtime(int(when)))
+            text = after("将于", int(when * 1e6), form) + " 关机"
             # At once: when.
             notices = d.notifications.wait(before + 1)
             self.assertEqual(len(notices), before + 1, d.describe())

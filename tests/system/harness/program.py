@@ -84,6 +84,25 @@ PRESETS = [
 ]
 
 
+
+def after(lead, usec, form):
+    """`lead` and a moment (logind's microseconds since the epoch) as the
+    program's notices say it: "将于 21:45", "将于明天 01:45", "将于3月5日 01:45"
+    (a space only before digits); `form` is the clock's strftime form."""
+    import datetime
+    moment = time.localtime(usec // 10**6)
+    day = datetime.date(moment.tm_year, moment.tm_mon, moment.tm_mday)
+    today = datetime.date.today()
+    clock = time.strftime(form, moment)
+    days = (day - today).days
+    if days == 0:
+        return "%s %s" % (lead, clock)
+    if days in (1, 2):
+        return lead + ("明天 ", "后天 ")[days - 1] + clock
+    if day.year == today.year:
+        return "%s%d月%d日 %s" % (lead, day.month, day.day, clock)
+    return "%s%d年%d月%d日 %s" % (lead, day.year, day.month, day.day, clock)
+
 class Program:
     """The desktop's part that runs the program."""
 
