@@ -242,8 +242,10 @@ class X11Desktop(Desktop):
 
     def outer(self, wid):
         """A window's frame as a dict (x, y, width, height), as the other
-        desktops' windows() give it."""
+        desktops' windows() give it; None once the window has gone."""
         g = self.geometry(wid)
+        if g is None:
+            return None
         left, right, top, bottom = self.frame_extents(wid)
         return {"x": g["X"] - left, "y": g["Y"] - top, "width": g["WIDTH"] + left + right,
                 "height": g["HEIGHT"] + top + bottom, "framed": top > 0}
