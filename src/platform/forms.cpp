@@ -139,7 +139,7 @@ protected:
     }
 
 private:
-    QPointer<Form> owned_, owner_;
+    QPointer<QWidget> owned_, owner_; // QWidget: what a Form still is while it is destroyed
 };
 
 } // namespace
