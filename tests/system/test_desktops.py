@@ -42,6 +42,14 @@ class FullDesktopCase(DesktopTestCase):
     def start(self, kind, **kw):
         return self.start_desktop(launch=False, kind=kind, **kw)
 
+    def run_walk(self, d, *args, **kw):
+        """This class's walk, with a screenshot of the desktop should it fail."""
+        try:
+            self.walk(d, *args, **kw)
+        except BaseException:
+            d.screenshot(os.path.join(d.tmp, "failed.png"))
+            raise
+
     def shot(self, name, window=None):
         """A screenshot, once the window (mutter's or KWin's view of it) shows
         its picture: a window whose first frame is not drawn yet is one flat
@@ -242,14 +250,6 @@ class GnomeTest(FullDesktopCase):
         return json.loads(d.eval("JSON.stringify([].concat(...imports.ui.main.messageTray.getSources()"
                                  ".map(s => s.notifications.map(n => [n.title, n.bannerBodyText]))))") or "[]")
 
-    def run_walk(self, d, tray):
-        try:
-            self.walk(d, tray)
-        except BaseException:
-            # What the screen showed when it went wrong.
-            d.screenshot(os.path.join(d.tmp, "failed.png"))
-            raise
-
     def test_gnome_with_and_without_appindicator(self):
         d = self.start(GnomeDesktop, appindicator=True)
         d.wait_for(lambda: d.session_bus.name_has_owner(SNI_WATCHER), 20, "the AppIndicator tray")
@@ -342,13 +342,6 @@ class PlasmaTest(FullDesktopCase):
         self.assertEqual(rc, 0, d.describe())
         self.assertTrue(any(w < main["width"] for w in widths), "no smaller window seen: %s" % widths)
         self.assertGreater(t1 - t0, 0.6, "ended before the animation could run")
-
-    def run_walk(self, d, tray, name):
-        try:
-            self.walk(d, tray, name)
-        except BaseException:
-            d.screenshot(os.path.join(d.tmp, "failed.png"))
-            raise
 
     def test_plasma_wayland_session(self):
         """KWin on Wayland with plasmashell's panel and tray."""
@@ -458,13 +451,6 @@ class X11SessionTest(FullDesktopCase):
         rc, t1 = d.wait_exit(10)
         self.assertEqual(rc, 0, d.describe())
         self.assertGreater(t1 - t0, 0.6, "ended before the animation could run")
-
-    def run_walk(self, d, name, scale):
-        try:
-            self.walk(d, name, scale)
-        except BaseException:
-            d.screenshot(os.path.join(d.tmp, "failed.png"))
-            raise
 
     def test_xfce_session(self):
         """Xfce 4.18, at its Window Scaling of 1, then of 2 (set while it runs)."""
