@@ -209,10 +209,14 @@ class X11Desktop(Desktop):
         return (g["X"], g["Y"] + g["HEIGHT"] - CLIENT_H * self.scale)
 
     def activate(self, wid):
-        """Give a window the focus (through the window manager). A busy
+        """Give a window the focus (through the window manager). It is asked
+        even when it names the window active already: a client may not have
+        taken the focus it was given (Wine, while another of its programs
+        holds the foreground), and the request gives it again. A busy
         window manager may let a request go by: it is asked again each
         second until the window is active."""
-        asked = [0.0]
+        self.xdotool("windowactivate", wid, check=False)
+        asked = [time.monotonic()]
 
         def active():
             if self.active_window() == wid:
