@@ -175,6 +175,14 @@ class WineDesktop(OpenboxDesktop):
         return "\n".join(line for line in self.stderr_text().splitlines()
                          if not re.match(r"^[0-9a-f]{4}:(trace|fixme|err|warn):", line))
 
+    def describe(self):
+        """With Wine's own complaints and the last processes it started:
+        what a program that ended without a word of its own left behind."""
+        lines = [line for line in self.stderr_text().splitlines()
+                 if re.match(r"^[0-9a-f]{4}:(err|warn):", line) or "CreateProcess" in line]
+        text = super().describe()
+        return text + ("\nWine's lines:\n" + "\n".join(lines[-30:]) if lines else "")
+
     def client_rect(self, wid, width, height):
         """Root position of the client area (width × height) of a framed
         window: Wine's frame has equal borders left, right and below, and
