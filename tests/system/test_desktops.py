@@ -415,8 +415,7 @@ class X11SessionTest(FullDesktopCase):
             d.activate(chooser)
             d.key("alt+F4")
             try:
-                d.wait_for(lambda: not d.search("^更换皮肤$") and (self.settle(0.5) or not d.search("^更换皮肤$")),
-                           5, "the chooser to close")
+                d.wait_for(lambda: d.outer(chooser) is None and not d.search("^更换皮肤$"), 5, "the chooser to close")
                 break
             except DesktopError:
                 if attempt == 2:

@@ -147,8 +147,16 @@ class X11Desktop(Desktop):
     def search(self, pattern, visible=True, by="--name"):
         """Window ids whose title (or what `by` names) matches the regular
         expression `pattern`."""
-        out = self.xdotool("search", *(["--onlyvisible"] if visible else []), by, pattern, check=False)
-        return [int(w) for w in out.split()]
+        argv = ["xdotool", "search"] + (["--onlyvisible"] if visible else []) + [by, pattern]
+        for _ in range(5):
+            r = subprocess.run(argv, env=self.env(), capture_output=True, text=True, timeout=CMD_TIMEOUT)
+            # Nothing found is status 1 and no words; an X error (a window
+            # that went while xdotool looked at it, on a desktop busy making
+            # and ending windows) is words, and tells nothing: asked again.
+            if r.returncode == 0 or not r.stderr.strip():
+                return [int(w) for w in r.stdout.split()]
+            time.sleep(0.1)
+        raise DesktopError("xdotool search %s failed: %s" % (pattern, r.stderr.strip()))
 
     def wait_window(self, pattern, timeout=WINDOW_TIMEOUT, visible=True):
         """Wait for a window whose title matches; return the matching ids."""

@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QStandardPaths>
+#include <QTimer>
 
 namespace platform {
 
@@ -27,6 +28,16 @@ const QString kIconName = QStringLiteral("vesperon");
 // A server that takes longer than this to answer has failed this notice;
 // the next one is sent then.
 constexpr int kNotifyTimeoutMs = 10000;
+
+// A server started on demand, or starting again, may own its name on the bus
+// a moment before it serves its object: such a refusal is asked again once,
+// after kRetryMs.
+constexpr int kRetryMs = 1000;
+bool serverNotReady(QDBusError::ErrorType type)
+{
+    return type == QDBusError::UnknownObject || type == QDBusError::UnknownInterface
+        || type == QDBusError::UnknownMethod;
+}
 
 // Whether the desktop's icon theme can find the program's icon by name: the
 // install puts it into hicolor, which every theme falls back to.
@@ -138,11 +149,24 @@ void DesktopNotices::send(QDBusConnection bus, const Request& what)
          << hints(what.notice)
          << -1;                             // shown as long as the server shows notices
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kNotifyTimeoutMs), &context_);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &context_, [this](QDBusPendingCallWatcher* done) {
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &context_, [this, what](QDBusPendingCallWatcher* done) {
         done->deleteLater();
         const QDBusPendingReply<uint> reply = *done;
         if (reply.isError()) {
             shown_ = 0;
+            if (!what.retried && serverNotReady(reply.error().type())) {
+                // Sent once more a moment later, unless a newer wish has
+                // come by then.
+                Request again = what;
+                again.retried = true;
+                QTimer::singleShot(kRetryMs, &context_, [this, again] {
+                    sending_ = false;
+                    if (!next_)
+                        next_ = again;
+                    sendNext();
+                });
+                return;
+            }
             failed(reply.error().name() + QStringLiteral(": ") + reply.error().message());
         } else {
             shown_ = reply.value();

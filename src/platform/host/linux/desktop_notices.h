@@ -4,7 +4,8 @@
 // Plasma, Xfce's and most other desktops run one). The program keeps one
 // notice at a time: each new one replaces the one shown. Nothing waits for
 // the server; a missing or refusing server means no notice and one line on
-// standard error.
+// standard error (a server that owns its name but is not serving yet is
+// asked once more, a second later).
 
 #include "bus.h"
 
@@ -53,6 +54,7 @@ private:
     struct Request {
         bool close = false;
         DesktopNotice notice;
+        bool retried = false; // sent once more after a server not ready yet
     };
     void request(Request next);
     void sendNext();
