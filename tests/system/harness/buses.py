@@ -315,6 +315,21 @@ class Notifications(MockService):
     def wait(self, count, method="Notify", timeout=10.0):
         return self.wait_calls(method, count, timeout)
 
+    def refuse_first(self, error="org.freedesktop.DBus.Error.UnknownObject"):
+        """The next Notify is refused with `error`, as by a server that owns
+        its name but does not serve its object yet; those after it are
+        answered as before."""
+        self.mock.AddMethod(NOTIFICATIONS, "Notify", "susssasa{sv}i", "u", """
+if not getattr(self, "refused_once", False):
+    self.refused_once = True
+    raise dbus.exceptions.DBusException("not serving yet", name=%r)
+if args[1]:
+    ret = args[1]
+else:
+    ret = self.next_id
+    self.next_id += 1
+""" % error)
+
 
 class StatusNotifierWatcher(MockService):
     """A tray of the StatusNotifier kind, with a host registered."""
