@@ -53,6 +53,21 @@ class FullDesktopCase(DesktopTestCase):
             print("the desktop when the walk failed: %s\n%s" % (path, d.describe()), file=sys.stderr)
             raise
 
+    def schedule_preset(self, d, control="30分钟关机"):
+        """Click a preset until logind has a shutdown scheduled; its
+        (kind, usec). A click on a window just brought back (still in the
+        shell's animation) or whose owner was just enabled again can go by,
+        as it does for the user, who clicks again."""
+        for attempt in range(3):
+            d.click(control)
+            try:
+                return d.wait_for(lambda: (lambda s: s if s[0] and s[1] else None)(d.logind.scheduled_shutdown()),
+                                  10, "the shutdown to be scheduled")
+            except DesktopError:
+                self.assertRunning(d)
+                if attempt == 2:
+                    raise
+
     def shot(self, name, window=None):
         """A screenshot, once the window (mutter's or KWin's view of it) shows
         its picture: a window whose first frame is not drawn yet is one flat
@@ -205,9 +220,7 @@ class GnomeTest(FullDesktopCase):
         if tray:
             # A preset, then its cancel: the shell shows the notices, one
             # in place of the other.
-            d.click("30分钟关机")
-            when = d.wait_for(lambda: d.logind.scheduled_shutdown()[0] and d.logind.scheduled_shutdown()[1],
-                              10, "the shutdown to be scheduled")
+            when = self.schedule_preset(d)[1]
             text = after("将于", when, "%H:%M") + " 关机"
             d.wait_for(lambda: self.gnome_notices(d) == [["关机工具", text]], 10,
                        "the shell to show %r: %s" % (text, self.gnome_notices(d)))
@@ -326,8 +339,7 @@ class PlasmaTest(FullDesktopCase):
         self.assertCentred(main, area, "the main window brought back")
 
         # A preset: plasmashell's notification server takes the notice.
-        d.click("30分钟关机")
-        d.wait_for(lambda: d.logind.scheduled_shutdown()[0], 10, "the shutdown to be scheduled")
+        self.schedule_preset(d)
         d.click("取消快捷按钮关机")
         d.wait_for(lambda: not d.logind.scheduled_shutdown()[0], 10, "the shutdown to be cancelled")
         self.settle(1.0)
@@ -423,18 +435,7 @@ class X11SessionTest(FullDesktopCase):
 
         if scale == 1:
             # A preset's notice, from the desktop's own notification server.
-            # Clicked again should the first click come while the main
-            # window was still disabled (a busy UKUI closes the chooser
-            # late): the click goes by, as it does for the user.
-            for attempt in range(3):
-                d.click("30分钟关机")
-                try:
-                    d.wait_for(lambda: d.logind.scheduled_shutdown()[0], 10, "the shutdown to be scheduled")
-                    break
-                except DesktopError:
-                    self.assertRunning(d)
-                    if attempt == 2:
-                        raise
+            self.schedule_preset(d)
             notice = d.wait_for(d.notice_windows, 60, "the desktop's notice")[0]  # late on a busy UKUI
             place = d.outer(notice)
             if place is not None:
