@@ -73,9 +73,7 @@ class AccessibilityTest(DesktopTestCase):
         update = window(tree, d.window_name(verdict[0]))
         self.assertIsNotNone(update, [w["name"] for w in tree])
         self.assertEqual(update["role"], "dialog")
-        d.activate(verdict[0])
-        d.key("alt+F4")
-        d.wait_no_window(VERDICTS)
+        d.close_by_keys(verdict[0])
 
         d.atspi.do("menu item", "换肤", "Press")
         d.wait_window("^更换皮肤$")

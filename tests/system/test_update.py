@@ -12,7 +12,6 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from harness.processes import WINDOW_TIMEOUT, DesktopError  # noqa: E402
 from harness.testcase import DesktopTestCase  # noqa: E402
 from harness.update_server import UpdateServer  # noqa: E402
 
@@ -40,25 +39,6 @@ class UpdateTest(DesktopTestCase):
         wins = d.wait_window(VERDICTS, timeout=BOUND + 5)
         return d.window_name(wins[0]), time.monotonic() - t0, wins[0]
 
-    def _close(self, wid):
-        d = self.desktop
-        # Alt+F4 is the window manager's; a busy one (the sanitizers' build
-        # on two cores) has been seen to let one go by: then it is asked again.
-        for timeout in (10, WINDOW_TIMEOUT):
-            try:
-                d.activate(wid)
-            except DesktopError:
-                if not d.search(VERDICTS):
-                    break  # it went meanwhile
-                raise
-            d.key("alt+F4")
-            try:
-                d.wait_no_window(VERDICTS, timeout=timeout)
-                break
-            except DesktopError:
-                if timeout == WINDOW_TIMEOUT:
-                    raise
-
     def test_same_version(self):
         """"4.5.0": 你不需要更新, and exactly two requests for /gx.txt."""
         d = self._start()
@@ -74,7 +54,7 @@ class UpdateTest(DesktopTestCase):
         self.assertEqual(len(self.server.gets()), 2)
         self.assertEqual(len(d.search(VERDICTS)), 1)
         # Closed, the next click checks again: two more.
-        self._close(wid)
+        d.close_by_keys(wid)
         title, _, wid = self._check()
         self.assertEqual(len(self.server.gets()), 4)
         self.assertRunning()
@@ -89,7 +69,7 @@ class UpdateTest(DesktopTestCase):
                 self.assertEqual(title, "你需要更新")
                 if body == "<b>4.5.0</b>":
                     self.save_shot("update-needed-html.png")
-                self._close(wid)
+                d.close_by_keys(wid)
         self.assertRunning()
 
     def test_gbk_reply(self):
@@ -126,7 +106,7 @@ class UpdateTest(DesktopTestCase):
                 self.assertEqual(len(self.server.gets()), 1, "a failed first fetch is not repeated")
                 if mode == "status":
                     self.save_shot("update-failed.png")
-                self._close(wid)
+                d.close_by_keys(wid)
                 self.assertRunning()
         self.assertIn("vesperon: fetching", d.stderr_text())
 
@@ -140,7 +120,7 @@ class UpdateTest(DesktopTestCase):
                 title, took, wid = self._check()
                 self.assertEqual(title, "检查更新失败", mode)
                 self.assertLess(took, 5.0, "%s took %.1f s" % (mode, took))
-                self._close(wid)
+                d.close_by_keys(wid)
         self.assertLess(peak_kib(d.app.pid), 150 * 1024, "memory grew with the replies")
         self.assertIn("larger than 64 KiB", d.stderr_text())
         self.assertRunning()
