@@ -196,9 +196,7 @@ class WindowsProgramTest(DesktopTestCase):
         d.click("关于")
         about = d.wait_window("^关于$")[0]
         self._assert_fixed_close_box_only(about, "the about window", (576, 197))
-        d.activate(about)
-        d.key("alt+F4")
-        d.wait_no_window("^关于$")
+        d.close_by_keys(about)
         self.assertEqual(d.program_stderr().strip(), "")
         self.assertRunning()
 
