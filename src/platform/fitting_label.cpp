@@ -2,7 +2,9 @@
 
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QPainter>
 #include <QScopedValueRollback>
+#include <QStyle>
 
 #include <cmath>
 
@@ -32,6 +34,21 @@ void FittingLabel::changeEvent(QEvent* event)
         fit();
     }
     QLabel::changeEvent(event);
+}
+
+void FittingLabel::paintEvent(QPaintEvent*)
+{
+    // The one line of plain text, drawn by the style as QLabel draws it, but
+    // without the frame, the document and the options it has no use for here
+    // (the clock line is drawn each second).
+    const QString& line = QLabel::text();
+    QPainter painter(this);
+    const int m = margin();
+    const Qt::LayoutDirection direction = line.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
+    const int flags = int(QStyle::visualAlignment(direction, alignment()))
+                      | (direction == Qt::LeftToRight ? Qt::TextForceLeftToRight : Qt::TextForceRightToLeft);
+    style()->drawItemText(&painter, contentsRect().adjusted(m, m, -m, -m), flags, palette(), isEnabled(), line,
+                          foregroundRole());
 }
 
 void FittingLabel::fit()
