@@ -6,6 +6,7 @@
 #include <QScopedValueRollback>
 #include <QStyle>
 
+#include <algorithm>
 #include <cmath>
 
 namespace platform {
@@ -18,16 +19,31 @@ FittingLabel::FittingLabel(QWidget* parent) : Label(parent), fullSize_(font())
 
 void FittingLabel::setText(const QString& text)
 {
-    if (text == QLabel::text())
+    const QString before = QLabel::text();
+    if (text == before)
         return;
+    // QLabel repaints its whole box for a new text. A line whose beginning
+    // stays as it was (the clock's date, from one second to the next) needs
+    // only its changed end drawn and sent to the screen again, so the
+    // label's own repaint is held back and the changed part asked for.
+    const QFont drawnIn = font();
+    const bool ownRepaint = updatesEnabled();
+    if (ownRepaint)
+        setAttribute(Qt::WA_UpdatesDisabled, true);
     QLabel::setText(text);
-    fit();
+    if (ownRepaint)
+        setAttribute(Qt::WA_UpdatesDisabled, false);
+    fit(); // a new size repaints the whole line itself
+    if (ownRepaint && font() == drawnIn)
+        update(changedPart(before, text));
 }
 
 void FittingLabel::changeEvent(QEvent* event)
 {
     // A font given to the label from outside (its own, or the window's) is
     // the new full size; our own reductions are not.
+    if (event->type() == QEvent::FontChange)
+        keptBeginning_.clear();
     if (event->type() == QEvent::FontChange && !fitting_) {
         fullSize_ = font();
         advances_.clear();
@@ -78,6 +94,37 @@ void FittingLabel::fit()
         const QScopedValueRollback guard(fitting_, true);
         setFont(font);
     }
+}
+
+QRect FittingLabel::changedPart(const QString& before, const QString& after)
+{
+    const QRect whole = contentsRect();
+    // Only a single line drawn left to right from the left edge keeps its
+    // unchanged beginning where it was.
+    const auto single = [](const QString& line) {
+        return !line.isRightToLeft() && std::none_of(line.cbegin(), line.cend(), [](QChar c) {
+                   return c.unicode() < 0x20 || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+               });
+    };
+    if (!(alignment() & Qt::AlignLeft) || !single(before) || !single(after))
+        return whole;
+    qsizetype same = 0;
+    while (same < before.size() && same < after.size() && before[same] == after[same])
+        ++same;
+    // Kerning and shaping work within a word: the repaint begins with the
+    // word in which the texts part.
+    const qsizetype word = same > 0 ? before.lastIndexOf(QLatin1Char(' '), same - 1) + 1 : 0;
+    if (word == 0)
+        return whole;
+    const QString kept = after.left(word);
+    if (kept != keptBeginning_) {
+        keptBeginning_ = kept;
+        keptWidth_ = QFontMetricsF(font()).horizontalAdvance(kept);
+    }
+    // A glyph may reach a little to the left of where its word begins.
+    constexpr int kOverhang = 4;
+    const int left = margin() + int(std::floor(keptWidth_)) - kOverhang;
+    return left > 0 ? whole.adjusted(left, 0, 0, 0) : whole;
 }
 
 std::optional<double> FittingLabel::quickWidth(const QString& text)

@@ -13,7 +13,8 @@ namespace platform {
 // floor that stays legible. The width is measured only when the text
 // changes, so setting the same text again costs nothing; a text that is
 // plainly narrower than the box (the sum of its characters' advances, kept
-// for each character, with room to spare) is not shaped at all.
+// for each character, with room to spare) is not shaped at all. A new text
+// that keeps the old one's beginning repaints only the rest of the line.
 class FittingLabel : public Label {
 public:
     static constexpr double kSmallestPointSize = 7.0;
@@ -35,10 +36,16 @@ private:
     // The width of the text at full size by its characters' advances, or
     // nothing where that cannot tell (characters outside the basic plane).
     std::optional<double> quickWidth(const QString& text);
+    // The part of the label to draw again when its text changes from
+    // `before` to `after`: from the word in which they part to the end of
+    // the line, or the whole label.
+    QRect changedPart(const QString& before, const QString& after);
 
     QFont fullSize_;
     QHash<QChar, double> advances_; // at full size
     bool fitting_ = false;
+    QString keptBeginning_; // the beginning of the line measured last,
+    double keptWidth_ = 0;  // and its width in the label's font
 };
 
 } // namespace platform

@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 
 using namespace platform;
@@ -263,10 +264,23 @@ void TestMainWindow::clockLineReadsWholeInEveryLocale()
         main_->Label2->setFont(QFont(family, 9));
     }
     fake_->clock.locale = clockLocaleFor(QLocale(locale));
-    fake_->clock.current = QDateTime(QDate(2026, 12, 28), QTime(23, 59, 59));
-    fake_->timers["main.Timer2"].fire();
-
     FittingLabel* line = main_->Label2;
+    forms_->show(MainWindow::kName);
+    QVERIFY(QTest::qWaitForWindowExposed(main_));
+    // Each second repaints only the end of the line: what is on the screen
+    // then must be what the window draws afresh.
+    const auto tickAt = [&](const QDateTime& moment) {
+        fake_->clock.current = moment;
+        fake_->timers["main.Timer2"].fire();
+        QCoreApplication::sendPostedEvents(); // the repaint
+        const QRect box(line->mapTo(main_, QPoint()), line->size());
+        const QImage shown = main_->screen()->grabWindow(main_->winId(), box.x(), box.y(), box.width(), box.height()).toImage();
+        return shown.convertToFormat(QImage::Format_RGB32) == main_->grab(box).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    QVERIFY(tickAt(QDateTime(QDate(2026, 12, 28), QTime(19, 59, 59))));
+    QVERIFY(tickAt(QDateTime(QDate(2026, 12, 28), QTime(20, 0, 0)))); // the time's first character
+    QVERIFY(tickAt(QDateTime(QDate(2026, 12, 28), QTime(23, 59, 59))));
+
     QCOMPARE(line->text(), expected); // the whole text, nothing left out
     QCOMPARE(line->geometry(), twipsRect(0, 3000, 3615, 255)); // in its own box
     const double drawn = QFontMetricsF(line->font()).horizontalAdvance(line->text());
@@ -277,8 +291,7 @@ void TestMainWindow::clockLineReadsWholeInEveryLocale()
     QVERIFY(QFontMetricsF(line->font()).height() <= line->height());
 
     // A short text afterwards is drawn at the full size again.
-    fake_->clock.current = QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0));
-    fake_->timers["main.Timer2"].fire();
+    QVERIFY(tickAt(QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0))));
     QCOMPARE(line->font().pointSizeF(), line->fullSizeFont().pointSizeF());
 }
 
