@@ -112,17 +112,22 @@ private:
     qint64 dueNs_ = 0;
 };
 
-// Each event a few milliseconds after the wall clock's second turns: armed
-// afresh after each event, from the time of day then, so that a clock that
-// was set, or a machine that slept, is followed at the next second.
+// Each event a few milliseconds after the wall clock's second turns. The
+// timer repeats each second from the first event on, and is armed afresh for
+// the next second only when an event finds itself off the second (a clock
+// that was set or slewed, a machine that slept, a busy machine that ran it
+// late), so that a steady clock costs no re-arming each second.
 class SecondTimer final : public Timer {
 public:
     SecondTimer(int intervalMs, bool enabled) : interval_(intervalMs)
     {
         timer_.setTimerType(Qt::PreciseTimer);
-        timer_.setSingleShot(true);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            arm();
+            const int into = int(QDateTime::currentMSecsSinceEpoch() % 1000);
+            if (into > afterTheSecond() + kLateMs)
+                arm();
+            else if (timer_.interval() != 1000)
+                timer_.start(1000);
             if (onTimer)
                 onTimer();
         });
@@ -145,10 +150,14 @@ private:
     // Late enough that the second has turned for anyone who reads the
     // clock, soon enough to be well within the interval.
     static constexpr int kAfterTheSecondMs = 3;
+    // How late an event may come and still count as on the second (one that
+    // comes early, before the second turns, is late for the last one).
+    static constexpr int kLateMs = 10;
+    int afterTheSecond() const { return std::min(kAfterTheSecondMs, std::max(interval_ - 1, 0)); }
     void arm()
     {
         const qint64 intoSecond = QDateTime::currentMSecsSinceEpoch() % 1000;
-        timer_.start(int(1000 - intoSecond) + std::min(kAfterTheSecondMs, std::max(interval_ - 1, 0)));
+        timer_.start(int(1000 - intoSecond) + afterTheSecond());
     }
 
     QTimer timer_;
