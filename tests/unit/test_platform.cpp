@@ -1,8 +1,9 @@
 // Platform layer: how shutdown lines become logind calls, what the desktop
-// is told of a pending shutdown, the general date text, and the text box's
-// change and key events.
+// is told of a pending shutdown, the general date text and the local time,
+// and the text box's change and key events.
 
 #include "platform/host/general_date.h"
+#include "platform/host/local_time.h"
 #include "platform/host/linux/shutdown_line.h"
 #include "platform/host/linux/shutdown_warnings.h"
 #include "platform/host/linux/start_line.h"
@@ -10,9 +11,14 @@
 #include "platform/twips.h"
 
 #include <QDBusArgument>
+#include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
+#include <ctime>
 #include <limits>
 
 using namespace platform;
@@ -41,6 +47,7 @@ private slots:
     void generalDateText_data();
     void generalDateText();
     void longTimeFormatLosesOnlyTheZone();
+    void localTimeFollowsAZoneSetMeanwhile();
 
     void twipsConvertAtFifteenPerPixel();
 
@@ -356,6 +363,42 @@ void TestPlatform::longTimeFormatLosesOnlyTheZone()
         QVERIFY2(format.contains(QStringLiteral("mm:ss")), qPrintable(format));
         QCOMPARE(format, format.trimmed());
     }
+}
+
+void TestPlatform::localTimeFollowsAZoneSetMeanwhile()
+{
+    // The zone's file stands in a folder of the test's own; which zone the
+    // C library reads is set through TZ, so that a reading shows whether the
+    // zone was read again.
+    QTemporaryDir dir;
+    const QByteArray zone = QFile::encodeName(dir.filePath("localtime"));
+    QVERIFY(QFile(QString::fromLocal8Bit(zone)).open(QIODevice::WriteOnly));
+    const bool wasSet = qEnvironmentVariableIsSet("TZ");
+    const QByteArray was = qgetenv("TZ");
+    const auto restore = qScopeGuard([&] {
+        wasSet ? qputenv("TZ", was) : qunsetenv("TZ");
+        tzset();
+    });
+    qunsetenv("TZ");
+    LocalTime local(zone.constData());
+    const int first = local.now().offsetFromUtc();
+    QVERIFY(qAbs(local.now().toMSecsSinceEpoch() - QDateTime::currentMSecsSinceEpoch()) < 1000);
+
+    qputenv("TZ", "CST-8");
+    if (first != 8 * 3600)
+        QCOMPARE(local.now().offsetFromUtc(), first); // nothing changed: not read again
+    // The file written over in place.
+    QFile file(QString::fromLocal8Bit(zone));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.close();
+    QTRY_COMPARE(local.now().offsetFromUtc(), 8 * 3600);
+
+    // Another file renamed over it, as a desktop's settings set a zone.
+    qputenv("TZ", "IST-5:30");
+    QCOMPARE(local.now().offsetFromUtc(), 8 * 3600);
+    QVERIFY(QFile(QString::fromLocal8Bit(zone + ".new")).open(QIODevice::WriteOnly));
+    QCOMPARE(std::rename((zone + ".new").constData(), zone.constData()), 0);
+    QTRY_COMPARE(local.now().offsetFromUtc(), 5 * 3600 + 1800);
 }
 
 void TestPlatform::twipsConvertAtFifteenPerPixel()

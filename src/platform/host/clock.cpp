@@ -6,7 +6,7 @@ namespace platform {
 
 HostClock::HostClock() : locale_(clockLocaleFor(QLocale::system())), timeFormat_(longTimeFormatWithoutZone(locale_)) {}
 
-QDateTime HostClock::now() const { return QDateTime::currentDateTime(); }
+QDateTime HostClock::now() const { return localTime_.now(); }
 
 qint64 HostClock::epochSecond() const { return QDateTime::currentSecsSinceEpoch(); }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The system clock, with dates and times in the user's locale.
 
+#include "local_time.h"
 #include "platform/platform.h"
 
 #include <QLocale>
@@ -17,6 +18,7 @@ public:
 private:
     QLocale locale_;
     QString timeFormat_;
+    mutable LocalTime localTime_;
 };
 
 } // namespace platform
