@@ -42,12 +42,13 @@ void FittingLabel::changeEvent(QEvent* event)
 {
     // A font given to the label from outside (its own, or the window's) is
     // the new full size; our own reductions are not.
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
         keptBeginning_.clear();
-    if (event->type() == QEvent::FontChange && !fitting_) {
-        fullSize_ = font();
-        advances_.clear();
-        fit();
+        if (!fitting_) {
+            fullSize_ = font();
+            advances_.clear();
+            fit();
+        }
     }
     QLabel::changeEvent(event);
 }

@@ -123,9 +123,9 @@ public:
     {
         timer_.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            const int into = int(QDateTime::currentMSecsSinceEpoch() % 1000);
+            const int into = intoSecond();
             if (into > afterTheSecond() + kLateMs)
-                arm();
+                arm(into);
             else if (timer_.interval() != 1000)
                 timer_.start(1000);
             if (onTimer)
@@ -140,7 +140,7 @@ public:
         if (enabled == timer_.isActive())
             return;
         if (enabled)
-            arm();
+            arm(intoSecond());
         else
             timer_.stop();
     }
@@ -154,11 +154,8 @@ private:
     // comes early, before the second turns, is late for the last one).
     static constexpr int kLateMs = 10;
     int afterTheSecond() const { return std::min(kAfterTheSecondMs, std::max(interval_ - 1, 0)); }
-    void arm()
-    {
-        const qint64 intoSecond = QDateTime::currentMSecsSinceEpoch() % 1000;
-        timer_.start(int(1000 - intoSecond) + afterTheSecond());
-    }
+    static int intoSecond() { return int(QDateTime::currentMSecsSinceEpoch() % 1000); }
+    void arm(int into) { timer_.start(1000 - into + afterTheSecond()); }
 
     QTimer timer_;
     int interval_;
