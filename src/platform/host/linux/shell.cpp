@@ -30,6 +30,8 @@ public:
     // shorten the time the user asked for (a late "六十秒关机" is a shutdown
     // on the spot, before the notice of it is even shown).
     static constexpr int kLatestScheduleMs = 5000;
+    // How much sooner than the deadline a ping's time-out may be told.
+    static constexpr int kPingSlackMs = 250;
 
 private:
     // A line for logind, from its click on. Lines go out one at a time, in
@@ -187,12 +189,19 @@ void HostShell::System::sendSchedule(QDBusConnection bus, std::uint64_t token)
                          if (token != token_)
                              return;
                          const Call& call = calls_.front();
-                         if (finished->isError()) {
+                         // The ping had the time left to the schedule: its running
+                         // out is the bus not answering in time, whichever of it and
+                         // the deadline's own timer comes first.
+                         const bool timedOut = finished->isError()
+                                               && (finished->error().type() == QDBusError::NoReply
+                                                   || finished->error().type() == QDBusError::Timeout)
+                                               && lateMs(call) >= kLatestScheduleMs - kPingSlackMs;
+                         if (finished->isError() && !timedOut) {
                              const QDBusError error = finished->error();
                              failed(token, call, reasonFor(error), error.name() + QStringLiteral(": ") + error.message());
                              return;
                          }
-                         if (lateMs(call) >= kLatestScheduleMs) {
+                         if (timedOut || lateMs(call) >= kLatestScheduleMs) {
                              failed(token, call, kLateReason, lateDetail());
                              return;
                          }
